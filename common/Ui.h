@@ -1,0 +1,30 @@
+#pragma once
+// Everything the engine says to the operator goes through this interface, which the GUI, the
+// command-line front end and the tests implement. The engine itself never opens a window.
+
+#include <string>
+#include <string_view>
+
+namespace qz {
+
+enum class TMessageKind { Information, Warning, Error, Confirmation };
+
+class TUserInterface {
+public:
+    virtual ~TUserInterface() = default;
+    virtual void ShowMessage(TMessageKind kind, std::string_view text) = 0;
+    // Keeps the front end responsive while the caller waits for long work.
+    virtual void ProcessEvents() = 0;
+};
+
+// The front end installs itself at start-up; until then messages go to standard error.
+void SetUserInterface(TUserInterface* ui);
+TUserInterface& Ui();
+
+void ShowError(std::string_view text);
+void ShowInfo(std::string_view text);
+
+// Splits the text at "," (at most 51 parts) and shows the parts on separate lines in one message box.
+void ShowLinedMessage(std::string_view text, TMessageKind kind);
+
+}  // namespace qz

@@ -1,0 +1,51 @@
+#pragma once
+// Named locks standing in for the Windows mutexes of the product family: advisory lock files in
+// $XDG_RUNTIME_DIR (else the temp folder). "KELDARO000" is held by the running target program,
+// "KELDARO_TOOLS" by every tool of the family, this one included.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qz {
+
+inline constexpr std::string_view kTargetProgramLock = "KELDARO000";
+inline constexpr std::string_view kToolsLock = "KELDARO_TOOLS";
+
+std::filesystem::path NamedLockDir();
+
+// An exclusively held named lock, released when the object goes away.
+class TNamedLock {
+public:
+    // Nothing when another holder has it.
+    static std::optional<TNamedLock> TryAcquire(std::string_view name);
+    static bool IsHeldElsewhere(std::string_view name);
+
+    TNamedLock(TNamedLock&& other) noexcept;
+    TNamedLock& operator=(TNamedLock&& other) noexcept;
+    TNamedLock(const TNamedLock&) = delete;
+    TNamedLock& operator=(const TNamedLock&) = delete;
+    ~TNamedLock();
+
+private:
+    explicit TNamedLock(int fd) : fd_(fd) {}
+    int fd_ = -1;
+};
+
+// The start-up guard: refuses to run beside the target program or a second tool, otherwise holds
+// "KELDARO_TOOLS" for the life of the program.
+class TInstanceGuard {
+public:
+    static TInstanceGuard Acquire();
+
+    bool Refused() const { return !refusal_.empty(); }
+    // "Quorvel 財務が起動しています。" or "アプリケーションは既に起動しています。"
+    const std::string& RefusalText() const { return refusal_; }
+
+private:
+    std::optional<TNamedLock> lock_;
+    std::string refusal_;
+};
+
+}  // namespace qz

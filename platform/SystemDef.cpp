@@ -1,0 +1,225 @@
+#include "platform/SystemDef.h"
+
+#include "common/Format.h"
+#include "common/SjisText.h"
+#include "common/Ui.h"
+#include "platform/FileOps.h"
+#include "platform/IniFile.h"
+#include "platform/ShellFolders.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <optional>
+
+namespace fs = std::filesystem;
+
+namespace qz {
+namespace {
+
+constexpr TEditionValues kBaseEdition{
+    "QrvAcc11.600", "QrvAcc21.600", "QrvAcc22.600", QZ_BASE_EDITION_VERSION, 6, 0, 0, "14版",
+    "１．QuorvelMendalⅢ 関与先抽出データを選択します。", false, false};
+
+constexpr TEditionValues kRevisedEdition{
+    "QrvAcc11.610", "QrvAcc21.610", "QrvAcc22.610", QZ_REVISED_EDITION_VERSION, 6, 1, 0, "14消改版",
+    "１．QuorvelMendalⅢ(ver3.2.0.1) 関与先抽出データを選択します。", true, true};
+
+constexpr std::string_view kToolIniName = "QM3TOQZAIMU.INI";
+constexpr std::string_view kConnectionIniName = "quorvelzaimu.ini";
+
+std::string Join(std::string_view folder, std::string_view name)
+{
+    return (fs::path(std::string(folder)) / std::string(name)).string();
+}
+
+std::string WithoutTrailingSeparator(std::string path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
+std::string LogonName()
+{
+    if (const passwd* entry = getpwuid(geteuid()); entry && entry->pw_name)
+        return entry->pw_name;
+    const char* user = std::getenv("USER");
+    return user ? user : "";
+}
+
+// TEMP when it names an existing folder, else TMPDIR likewise, else the "temp" folder under settings.
+std::string TempFolder(std::string_view settingsFolder)
+{
+    for (const char* name : {"TEMP", "TMPDIR"}) {
+        const char* value = std::getenv(name);
+        std::error_code error;
+        if (value && *value && fs::is_directory(value, error))
+            return WithoutTrailingSeparator(value);
+    }
+    return Join(settingsFolder, "temp");
+}
+
+std::string DocumentsFolder()
+{
+    const std::string documents = GetSpecialFolder(CSIDL_PERSONAL, "");
+    if (documents.empty())
+        return {};  // never invent a folder at the file-system root
+    const std::string folder = Join(documents, "quorvelzai");
+    std::error_code error;
+    fs::create_directories(folder, error);
+    return folder;
+}
+
+void ReadConnectionFile(TSystemDef& system, TProgramValues& program, TMainFormPaths& form)
+{
+    const std::string settingsFolder = Join(form.CommonDataPath, program.SettingsSubPath);
+    const std::string defaultRootKey = UpperAscii(Join(form.CommonDataDir, program.SettingsSubPath));
+    std::optional<TIniFile> ini;
+    try {
+        ini.emplace(system.IniFilePath);
+    } catch (const std::exception& error) {
+        ShowError(error.what());
+    }
+    if (!ini || !ini->FileExists()) {
+        program.ConnectionMode = 0;
+        system.SysDbDir = system.DataDir = Join(settingsFolder, "DATA");
+        form.SystemRootKey = defaultRootKey;
+        return;
+    }
+    system.DbHost.clear();
+    if (Trim(ini->ReadString("APPLICATION", "CONNECT")) == "1") {
+        program.ConnectionMode = 1;
+        form.ServerMode = true;
+        system.SysDbDir = system.DataDir = ini->ReadString("SERVER", "SYSDIR");
+        form.ServerHost = UpperAscii(ini->ReadString("SERVER", "HOSTNAME"));
+        form.SystemRootKey = "QUORVELZAIMU";
+    } else {
+        program.ConnectionMode = 0;
+        form.ServerMode = false;
+        system.SysDbDir = system.DataDir = ini->ReadString("LOCAL", "SYSDIR");
+        const bool insideCommonFolder =
+            !form.CommonDataDir.empty() && UpperAscii(system.SysDbDir).find(form.CommonDataDir) != std::string::npos;
+        form.SystemRootKey = insideCommonFolder ? defaultRootKey : std::string();
+    }
+}
+
+}  // namespace
+
+std::string_view TEditionValues::TemplateFor(int chartKind) const
+{
+    switch (chartKind) {
+    case 11: return TemplateCorporation;
+    case 21: return TemplateIndividualGeneral;
+    case 22: return TemplateIndividualRealEstate;
+    default: return {};
+    }
+}
+
+const TEditionValues& EditionValues(bool revisedEdition)
+{
+    return revisedEdition ? kRevisedEdition : kBaseEdition;
+}
+
+std::string TProgramValues::MainCaption() const
+{
+    return Format("QuorvelMendalⅢ財務データコンバート(ver %s)", Edition().ToolVersion);
+}
+
+TSystemDef& SystemDef()
+{
+    static TSystemDef systemDef;
+    return systemDef;
+}
+
+TProgramValues& ProgramValues()
+{
+    static TProgramValues values;
+    return values;
+}
+
+bool IsRevisedEditionExecutable(const fs::path& executable)
+{
+    std::string name = UpperAscii(executable.filename().string());
+    if (name.ends_with(".EXE"))
+        name.resize(name.size() - 4);
+    return name == "QZCONVERT2";
+}
+
+fs::path CurrentExecutable()
+{
+    std::error_code error;
+    fs::path self = fs::read_symlink("/proc/self/exe", error);
+    return error ? fs::path() : self;
+}
+
+void InitSystemPaths(TMainFormPaths& form, const fs::path& executable)
+{
+    TProgramValues& program = ProgramValues();
+    TSystemDef& system = SystemDef();
+    program = TProgramValues{};
+    system = TSystemDef{};
+    form = TMainFormPaths{};
+
+    program.SettingsSubPath = "QuorvelZAI/ZAIMU";
+    program.SysDbFileName = "qrvaccdef.fdb";
+    program.DataDbFileName = "qrvacc.fdb";
+    program.IsRevisedEdition = IsRevisedEditionExecutable(executable);
+
+    form.CommonDataPath = GetSpecialFolder(CSIDL_COMMON_APPDATA, "");
+    form.CommonDataDir = UpperAscii(form.CommonDataPath);
+    const std::string settingsFolder = Join(form.CommonDataPath, program.SettingsSubPath);
+
+    system.GroupId = 10000;
+    system.WinUserName = LogonName();
+    system.ComputerName = GetClientName();
+    system.ProgramPath = WithoutTrailingSeparator(executable.parent_path().string());
+    system.ProgramDir = UpperAscii(system.ProgramPath);
+    system.InstallDir = WithoutTrailingSeparator(fs::path(system.ProgramPath).parent_path().string());
+    system.PrintDir = Join(system.InstallDir, "print");
+    system.HelpDir = Join(system.InstallDir, "help");
+    system.SqlDir = Join(system.InstallDir, "sql");
+    system.IniDir = Join(system.InstallDir, "ini");
+    system.TempDir = TempFolder(settingsFolder);
+    system.LogDir = settingsFolder;
+    system.WinSystemDir = SystemDirectory();
+    system.DocumentsDir = DocumentsFolder();
+    system.DbHost.clear();
+    system.SysDbDir = Join(settingsFolder, "DATA");
+    system.DataDir.clear();
+    system.DbUser = "HOLDEX";
+    system.DbPassword = "vostar";
+    system.UserCode = system.GroupId * 10000 + 9999;
+    system.UserLevel = 9;
+
+    system.IniFilePath = Join(settingsFolder, kConnectionIniName);
+    system.IniFileName = UpperAscii(Join(Join(form.CommonDataDir, program.SettingsSubPath), kConnectionIniName));
+    form.ToolIniPath = Join(settingsFolder, kToolIniName);
+    form.ToolIniFileName = UpperAscii(Join(Join(form.CommonDataDir, program.SettingsSubPath), kToolIniName));
+
+    ReadConnectionFile(system, program, form);
+}
+
+std::string ReadDefaultExtractDir(const TMainFormPaths& form)
+{
+    try {
+        const TIniFile ini(form.ToolIniPath);
+        if (ini.FileExists()) {
+            std::string drive = ini.ReadString("QM3CSV", "DRIVE");
+            if (!drive.empty())
+                return drive;
+        }
+    } catch (const std::exception& error) {
+        ShowError(error.what());
+    }
+    return SystemDef().DocumentsDir;
+}
+
+void SaveExtractDir(const TMainFormPaths& form, std::string_view extractDir)
+{
+    TIniFile ini(form.ToolIniPath);
+    ini.WriteString("QM3CSV", "DRIVE", extractDir);
+}
+
+}  // namespace qz

@@ -1,0 +1,111 @@
+#pragma once
+// Start-up configuration: the installation, data and settings paths, the database identity, the
+// edition of the tool, and the two small configuration files it reads.
+//
+// Paths ending in "Dir"/"FileName" that the product upper-cases are kept upper-cased for display and
+// comparison; file access always uses the companion "...Path" members, which keep the case as found,
+// because Linux file names are case-sensitive.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace qz {
+
+struct TSystemDef {
+    std::int32_t GroupId = 0;
+    std::string IniFileName;   // upper-cased, for display
+    std::string WinUserName;
+    std::string WinSystemDir;
+    std::string DocumentsDir;
+    std::string ProgramDir;    // upper-cased, for display
+    std::string InstallDir;
+    std::string PrintDir;
+    std::string HelpDir;
+    std::string SqlDir;
+    std::string IniDir;
+    std::string LogDir;
+    std::string TempDir;
+    std::string SysDbDir;
+    std::string DataDir;
+    std::string DbHost;
+    std::string DbUser;
+    std::string DbPassword;
+    std::string ComputerName;
+    std::int32_t UserCode = 0;
+    std::int32_t UserLevel = 0;
+
+    std::string IniFilePath;   // the connection file as found
+    std::string ProgramPath;   // the program folder as found
+};
+
+// What differs between the base edition and the revised edition ("QZCONVERT2").
+struct TEditionValues {
+    std::string_view TemplateCorporation;            // chart kind 11
+    std::string_view TemplateIndividualGeneral;      // chart kind 21
+    std::string_view TemplateIndividualRealEstate;   // chart kind 22
+    std::string_view ToolVersion;
+    int VerMajor;
+    int VerMinor1;
+    int VerMinor2;
+    std::string_view VerText;
+    std::string_view Page1Heading;
+    bool RequiresDbVersion1;       // the manifest's DBVersion must be 1
+    bool TaxRateKindByDate;        // rate kind "2" for rate-sensitive codes from 2014/04/01
+
+    // The template backup of a chart kind (11, 21, 22); empty for any other kind.
+    std::string_view TemplateFor(int chartKind) const;
+};
+
+const TEditionValues& EditionValues(bool revisedEdition);
+
+inline constexpr std::string_view kPage2Heading = "２．Quorvel財務の保存先フォルダを選択します。";
+inline constexpr std::string_view kPage3Heading = "３．特定科目の確認、設定を行います。";
+inline constexpr std::string_view kPage4Heading = "４．設定内容の確認";
+inline constexpr std::string_view kMainFormCaption = "データコンバート";
+
+// Program-wide values set at start-up besides TSystemDef.
+struct TProgramValues {
+    std::string SettingsSubPath;   // "QuorvelZAI/ZAIMU"
+    std::string SysDbFileName;     // "qrvaccdef.fdb"
+    std::string DataDbFileName;    // "qrvacc.fdb"
+    int ConnectionMode = 0;        // 0 local, 1 server
+    bool IsRevisedEdition = false;
+
+    const TEditionValues& Edition() const { return EditionValues(IsRevisedEdition); }
+    // "QuorvelMendalⅢ財務データコンバート(ver %s)"
+    std::string MainCaption() const;
+};
+
+// The main form's path fields that the wizard uses.
+struct TMainFormPaths {
+    std::string CommonDataDir;     // upper-cased, for display and comparison
+    bool ServerMode = false;
+    std::string SystemRootKey;
+    std::string ServerHost;
+    std::string ServerDataPath;
+    std::string ExtractDir;
+
+    std::string CommonDataPath;    // the common application data folder as found
+    std::string ToolIniFileName;   // upper-cased, for display
+    std::string ToolIniPath;       // the tool settings file as found
+};
+
+TSystemDef& SystemDef();
+TProgramValues& ProgramValues();
+
+// True when the executable's file name, upper-cased and without ".EXE", is "QZCONVERT2".
+bool IsRevisedEditionExecutable(const std::filesystem::path& executable);
+std::filesystem::path CurrentExecutable();
+
+// Fills TSystemDef, the program-wide values and the form's path fields.
+void InitSystemPaths(TMainFormPaths& form, const std::filesystem::path& executable = CurrentExecutable());
+
+// The folder page 1 starts with: QM3CSV/DRIVE of the tool settings file unless empty, else DocumentsDir.
+std::string ReadDefaultExtractDir(const TMainFormPaths& form);
+
+// Remembers the extract folder as QM3CSV/DRIVE and flushes the file. Throws on file or encoding errors.
+void SaveExtractDir(const TMainFormPaths& form, std::string_view extractDir);
+
+}  // namespace qz

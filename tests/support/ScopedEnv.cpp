@@ -1,0 +1,37 @@
+#include "tests/support/ScopedEnv.h"
+
+#include <cstdlib>
+
+namespace qz::test {
+
+void TScopedEnv::Remember(const std::string& name)
+{
+    const char* old = std::getenv(name.c_str());
+    saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+}
+
+TScopedEnv& TScopedEnv::Set(const std::string& name, const std::string& value)
+{
+    Remember(name);
+    ::setenv(name.c_str(), value.c_str(), 1);
+    return *this;
+}
+
+TScopedEnv& TScopedEnv::Unset(const std::string& name)
+{
+    Remember(name);
+    ::unsetenv(name.c_str());
+    return *this;
+}
+
+TScopedEnv::~TScopedEnv()
+{
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+        if (it->second)
+            ::setenv(it->first.c_str(), it->second->c_str(), 1);
+        else
+            ::unsetenv(it->first.c_str());
+    }
+}
+
+}  // namespace qz::test

@@ -1,0 +1,85 @@
+#include "common/Cp932.h"
+#include "common/TextHelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace qz {
+namespace {
+
+TEST(TextHelpers, BooleanTexts)
+{
+    EXPECT_TRUE(TextToBool("true"));
+    EXPECT_TRUE(TextToBool("TRUE"));
+    EXPECT_FALSE(TextToBool("yes"));
+    EXPECT_FALSE(TextToBool(" TRUE"));
+    EXPECT_EQ(BoolToText(true), "TRUE");
+    EXPECT_EQ(BoolToText(false), "FALSE");
+    EXPECT_TRUE(IntToBool(-3));
+    EXPECT_EQ(BoolToInt(true), 1);
+}
+
+TEST(TextHelpers, DateTextsByKind)
+{
+    const TDateTime stamp{TDate::Ymd(2009, 4, 1), 13 * 3600 + 5 * 60 + 9};
+    EXPECT_EQ(FormatDateText(2, stamp), "09/04/01");
+    EXPECT_EQ(FormatDateText(4, stamp), "2009/04/01");
+    EXPECT_EQ(FormatDateText(0, stamp), "2009/04/01 13:05");
+    EXPECT_EQ(FormatDateText(4, TDateTime{}), "");
+    EXPECT_EQ(TextToDate("2009/13/01"), TDate());
+    EXPECT_EQ(TextToMoney("12x").Raw(), 0);
+    EXPECT_EQ(TextToMoney("-3.25").Raw(), -32500);
+}
+
+TEST(TextHelpers, RoundToIntTakesTheEvenNeighbourOnHalves)
+{
+    EXPECT_EQ(RoundToInt(2.5), 2);
+    EXPECT_EQ(RoundToInt(3.5), 4);
+    EXPECT_EQ(RoundToInt(-2.5), -2);
+    EXPECT_EQ(RoundToInt(2.51), 3);
+}
+
+TEST(TextHelpers, SplitTextDropsTheCommentAndCountsSeparators)
+{
+    std::vector<std::string> parts;
+    EXPECT_EQ(SplitText("a, b ,c // note, more", ",", parts), 2);
+    EXPECT_EQ(parts, (std::vector<std::string>{"a", " b ", "c "}));
+    EXPECT_EQ(SplitText("", ",", parts), 0);
+    EXPECT_TRUE(parts.empty());
+    EXPECT_EQ(SplitText("x\ty\t", "\t", parts), 2);
+    EXPECT_EQ(parts.back(), "");
+    EXPECT_EQ(SplitText("only", ",", parts), 0);
+    EXPECT_EQ(parts, (std::vector<std::string>{"only"}));
+}
+
+TEST(TextHelpers, FieldOfTrimsAndIgnoresComments)
+{
+    EXPECT_EQ(FieldOf("10100, 現金 //comment", ",", 1), "現金");
+    EXPECT_EQ(FieldOf("a,b", ",", 2), "");
+    EXPECT_EQ(FieldOf("a,b", ",", -1), "");
+    std::string many;
+    for (int i = 0; i < 120; ++i)
+        many += std::to_string(i) + ",";
+    EXPECT_EQ(FieldOf(many, ",", 100), "100");
+    EXPECT_EQ(FieldOf(many, ",", 101), "");
+}
+
+TEST(TextHelpers, SortNamedPairsOrdersByShiftJisBytes)
+{
+    std::vector<std::pair<std::string, int>> pairs = {
+        {"ﾔﾏﾀﾞ", 1}, {"山田", 2}, {"ABC", 3}, {"あいう", 4}, {"ｱｲｳ", 5}, {"髙橋", 6}, {"高橋", 7}, {"123", 8}, {"", 9}};
+    auto expected = pairs;
+    std::sort(expected.begin(), expected.end(), [](const auto& a, const auto& b) {
+        const std::string ea = EncodeCp932(a.first), eb = EncodeCp932(b.first);
+        return std::lexicographical_compare(ea.begin(), ea.end(), eb.begin(), eb.end(),
+                                            [](char x, char y) { return (unsigned char)x < (unsigned char)y; });
+    });
+    SortNamedPairs(pairs);
+    EXPECT_EQ(pairs, expected);
+    // Numbers travel with their texts.
+    EXPECT_EQ(std::find_if(pairs.begin(), pairs.end(), [](const auto& p) { return p.first == "山田"; })->second, 2);
+}
+
+}  // namespace
+}  // namespace qz

@@ -1,0 +1,71 @@
+#include "platform/InstanceGuard.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace qz {
+namespace {
+
+class InstanceGuardTest : public ::testing::Test {
+protected:
+    test::TTempFolder runtime;
+    test::TScopedEnv env;
+    void SetUp() override { env.Set("XDG_RUNTIME_DIR", runtime.Path().string()); }
+};
+
+TEST_F(InstanceGuardTest, StartsWhenNothingElseRuns)
+{
+    const TInstanceGuard guard = TInstanceGuard::Acquire();
+    EXPECT_FALSE(guard.Refused());
+    EXPECT_TRUE(std::filesystem::exists(runtime.Path() / "KELDARO_TOOLS"));
+}
+
+TEST_F(InstanceGuardTest, RefusesWhileTheTargetProgramRuns)
+{
+    const auto target = TNamedLock::TryAcquire(kTargetProgramLock);
+    ASSERT_TRUE(target);
+    const TInstanceGuard guard = TInstanceGuard::Acquire();
+    EXPECT_TRUE(guard.Refused());
+    EXPECT_EQ(guard.RefusalText(), "Quorvel 財務が起動しています。");
+}
+
+TEST_F(InstanceGuardTest, RefusesASecondCopyUntilTheFirstEnds)
+{
+    std::optional<TInstanceGuard> first = TInstanceGuard::Acquire();
+    ASSERT_FALSE(first->Refused());
+    const TInstanceGuard second = TInstanceGuard::Acquire();
+    EXPECT_TRUE(second.Refused());
+    EXPECT_EQ(second.RefusalText(), "アプリケーションは既に起動しています。");
+    first.reset();
+    EXPECT_FALSE(TInstanceGuard::Acquire().Refused());
+}
+
+TEST_F(InstanceGuardTest, SeesALockHeldByAnotherProcess)
+{
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        auto lock = TNamedLock::TryAcquire(kToolsLock);
+        char byte = lock ? '1' : '0';
+        (void)!::write(ready[1], &byte, 1);
+        ::sleep(5);
+        ::_exit(0);
+    }
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    ASSERT_EQ(byte, '1');
+    EXPECT_TRUE(TInstanceGuard::Acquire().Refused());
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_FALSE(TInstanceGuard::Acquire().Refused());  // the lock dies with its holder
+    ::close(ready[0]);
+    ::close(ready[1]);
+}
+
+}  // namespace
+}  // namespace qz
