@@ -72,8 +72,12 @@ TEST(Cp932Codec, AgreesWithIcuOnEveryAssignedDoubleByteCode)
                 continue;
             const std::string bytes = Bytes({lead, trail});
             const auto expected = IcuDecode(icu.get(), bytes);
-            if (!expected)
+            if (!expected) {
+                // A pair ICU holds no character for is no character for us either: two blanks.
+                if (DecodeCp932(bytes) != "  ")
+                    differing.push_back(lead << 8 | trail);
                 continue;
+            }
             ++compared;
             if (DecodeCp932(bytes) != *expected)
                 differing.push_back(lead << 8 | trail);
@@ -82,9 +86,38 @@ TEST(Cp932Codec, AgreesWithIcuOnEveryAssignedDoubleByteCode)
     // ICU assigns the 7,915 codes of Microsoft's table: JIS X 0208, the NEC row 13 specials, the NEC-selected
     // and IBM extensions, plus the 1,880 user-defined codes F040-F9FC, which both map to the private use area.
     EXPECT_GT(compared, 9000);
-    // The two tables agree on every one of them; a difference would be a character changed on the way in.
+
+    // The two tables agree on every double-byte code, assigned or not; a difference would be a character
+    // changed on the way in.
     EXPECT_TRUE(differing.empty()) << "first differing code: " << std::hex << (differing.empty() ? 0 : differing[0])
                                    << " (" << std::dec << differing.size() << " codes)";
+}
+
+TEST(Cp932Codec, AgreesWithIcuOnSingleBytesButThreeControlCodes)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<UConverter, TConverterCloser> icu(ucnv_open("windows-31j", &status));
+    ASSERT_TRUE(U_SUCCESS(status));
+    ucnv_setToUCallBack(icu.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+
+    for (int b = 0; b < 256; ++b) {
+        if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC))
+            continue;  // lead bytes
+        const std::string byte(1, static_cast<char>(b));
+        const auto expected = IcuDecode(icu.get(), byte);
+        const std::string ours = DecodeCp932(byte);
+        if (b == 0x1A || b == 0x1C || b == 0x7F) {
+            // Known difference: ICU's IBM-derived table swaps these control codes (0x1A <-> U+001C,
+            // 0x1C <-> U+007F, 0x7F <-> U+001A); Windows keeps every ASCII byte as itself, and so do we.
+            ASSERT_TRUE(expected.has_value());
+            EXPECT_NE(*expected, ours) << b;
+            EXPECT_EQ(ours, byte) << b;
+        } else if (!expected) {
+            EXPECT_EQ(ours, " ") << b;  // 0x80, 0xA0, 0xFD-0xFF are no character in either table
+        } else {
+            EXPECT_EQ(ours, *expected) << b;
+        }
+    }
 }
 
 TEST(Cp932Codec, ExtensionCharactersRoundTripByteForByte)

@@ -1,4 +1,6 @@
 #include "platform/InstanceGuard.h"
+#include "platform/Startup.h"
+#include "tests/support/RecordingUi.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempFolder.h"
 
@@ -65,6 +67,33 @@ TEST_F(InstanceGuardTest, SeesALockHeldByAnotherProcess)
     EXPECT_FALSE(TInstanceGuard::Acquire().Refused());  // the lock dies with its holder
     ::close(ready[0]);
     ::close(ready[1]);
+}
+
+TEST_F(InstanceGuardTest, StartUpShowsTheRefusalAndRunsNothing)
+{
+    test::TRecordingUi ui;
+    const auto target = TNamedLock::TryAcquire(kTargetProgramLock);
+    bool ran = false;
+    EXPECT_EQ(RunGuarded([&] { ran = true; return 0; }), 1);
+    EXPECT_FALSE(ran);
+    ASSERT_EQ(ui.Messages.size(), 1u);
+    EXPECT_EQ(ui.Messages[0].Kind, TMessageKind::Information);
+    EXPECT_EQ(ui.Messages[0].Text, "Quorvel 財務が起動しています。");
+}
+
+TEST_F(InstanceGuardTest, StartUpHoldsTheToolsLockWhileRunning)
+{
+    bool secondRefused = false;
+    EXPECT_EQ(RunGuarded([&] { secondRefused = TInstanceGuard::Acquire().Refused(); return 7; }), 7);
+    EXPECT_TRUE(secondRefused);
+    EXPECT_FALSE(TInstanceGuard::Acquire().Refused());  // released when the run ends
+}
+
+TEST(StatusLine, HintTexts)
+{
+    EXPECT_EQ(StatusTextOfHint("抽出データのフォルダを指定します。"), "　抽出データのフォルダを指定します。");
+    EXPECT_EQ(StatusTextOfHint("短い|長い説明"), "　長い説明");
+    EXPECT_EQ(StatusTextOfHint(""), "");
 }
 
 }  // namespace
