@@ -1,0 +1,172 @@
+#pragma once
+// A thin RAII layer over the Firebird 3 OO API: attachments, transactions with the program's three
+// parameter presets, and statements with named parameters (":NAME", translated once to positional
+// markers). Texts cross the boundary as UTF-8 and travel to the server as CP932 bytes over an
+// SJIS_0208 attachment.
+
+#include "common/Date.h"
+#include "common/Money.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Firebird {
+class IAttachment;
+class ITransaction;
+class IStatement;
+class IResultSet;
+class IMessageMetadata;
+}  // namespace Firebird
+
+namespace qz::fb {
+
+// A database error: the status vector's code, the SQLCODE and the server's message (UTF-8).
+class TFbError : public std::runtime_error {
+public:
+    TFbError(std::int64_t code, int sqlCode, std::string message);
+    std::int64_t Code() const { return code_; }
+    int SqlCode() const { return sqlCode_; }
+    const std::string& Message() const { return message_; }
+
+private:
+    std::int64_t code_;
+    int sqlCode_;
+    std::string message_;
+};
+
+struct TConnectParams {
+    std::string Database;               // a local path (embedded engine) or "host:path"
+    std::string User = "HOLDEX";
+    std::string Password = "vostar";
+    std::string Charset = "SJIS_0208";
+};
+
+class TAttachment {
+public:
+    TAttachment() = default;
+    ~TAttachment();
+    TAttachment(TAttachment&& other) noexcept;
+    TAttachment& operator=(TAttachment&& other) noexcept;
+    TAttachment(const TAttachment&) = delete;
+    TAttachment& operator=(const TAttachment&) = delete;
+
+    static TAttachment Attach(const TConnectParams& params);
+    // Creates a new database (dialect 3) with the attachment's character set as default.
+    static TAttachment Create(const TConnectParams& params, int pageSize = 16384);
+
+    bool Connected() const { return raw_ != nullptr; }
+    void Detach();
+    Firebird::IAttachment* Raw() const { return raw_; }
+
+private:
+    explicit TAttachment(Firebird::IAttachment* raw) : raw_(raw) {}
+    Firebird::IAttachment* raw_ = nullptr;
+};
+
+// The program's transaction parameter presets.
+enum class TTransactionKind {
+    ReadCommitted,  // read_committed, rec_version, nowait (the default everywhere)
+    Snapshot,       // concurrency, nowait
+    TableStable,    // write, consistency (holds the tables exclusively)
+};
+
+class TTransaction {
+public:
+    TTransaction(TAttachment& attachment, TTransactionKind kind = TTransactionKind::ReadCommitted);
+    ~TTransaction();  // rolls back what is still active
+    TTransaction(const TTransaction&) = delete;
+    TTransaction& operator=(const TTransaction&) = delete;
+
+    bool Active() const { return raw_ != nullptr; }
+    void Start();
+    // Starts only when not active; returns true when this call started it.
+    bool StartIfInactive();
+    void Commit();
+    void CommitRetaining();
+    void Rollback();
+    void RollbackRetaining();
+
+    TAttachment& Attachment() const { return *attachment_; }
+    Firebird::ITransaction* Raw() const { return raw_; }
+
+private:
+    TAttachment* attachment_;
+    TTransactionKind kind_;
+    Firebird::ITransaction* raw_ = nullptr;
+};
+
+// Runs a statement without parameters or results (DDL, SET GENERATOR, ...).
+void ExecuteImmediate(TTransaction& transaction, std::string_view sql);
+
+class TStatement {
+public:
+    explicit TStatement(TTransaction& transaction);
+    ~TStatement();
+    TStatement(const TStatement&) = delete;
+    TStatement& operator=(const TStatement&) = delete;
+
+    // Prepares the text. With paramCheck, ":NAME" markers become positional parameters; without it the
+    // text goes to the server unchanged (procedure bodies use ":name" for their own variables).
+    void Prepare(std::string_view sql, bool paramCheck = true);
+    const std::vector<std::string>& ParamNames() const { return paramNames_; }
+
+    // Parameter values by name (case-insensitive); a name that appears twice gets the value in both places.
+    // Unassigned parameters go to the server as NULL.
+    TStatement& SetString(std::string_view name, std::string_view utf8);
+    TStatement& SetInt(std::string_view name, std::int64_t value);
+    TStatement& SetMoney(std::string_view name, TMoney value);
+    TStatement& SetDate(std::string_view name, TDate value);
+    TStatement& SetNull(std::string_view name);
+    void ClearParams();
+
+    // Executes a statement that returns no rows, or a singleton (then the row is readable).
+    void Execute();
+    // Opens the result set; Fetch moves to the next row.
+    void Open();
+    bool Fetch();
+    void Close();
+
+    int ColumnCount() const;
+    std::string ColumnName(int index) const;
+    int ColumnIndex(std::string_view name) const;  // throws when there is no such column
+    bool HasColumn(std::string_view name) const;
+    bool IsNull(std::string_view column) const;
+    std::string AsString(std::string_view column) const;
+    std::int64_t AsInt(std::string_view column) const;
+    TMoney AsMoney(std::string_view column) const;
+    TDate AsDate(std::string_view column) const;
+    bool IsNull(int index) const;
+    std::string AsString(int index) const;
+    std::int64_t AsInt(int index) const;
+    TMoney AsMoney(int index) const;
+    TDate AsDate(int index) const;
+
+private:
+    struct TParam;
+    struct TColumn;
+    std::vector<std::size_t> PositionsOf(std::string_view name) const;
+    void BuildInputMessage(std::vector<unsigned char>& buffer, Firebird::IMessageMetadata*& metadata) const;
+    void DescribeOutput();
+    const TColumn& Column(int index) const;
+    void Release();
+
+    TTransaction* transaction_;
+    Firebird::IStatement* raw_ = nullptr;
+    Firebird::IResultSet* cursor_ = nullptr;
+    Firebird::IMessageMetadata* outputMeta_ = nullptr;
+    std::vector<std::string> paramNames_;          // one per positional marker, upper-cased
+    std::vector<std::shared_ptr<TParam>> params_;  // one per positional marker
+    std::vector<TColumn> columns_;
+    std::vector<unsigned char> row_;
+    bool hasRow_ = false;
+};
+
+// Translates ":NAME" markers outside literals and comments into "?"; returns the names in order.
+std::string TranslateNamedParams(std::string_view sql, std::vector<std::string>& names);
+
+}  // namespace qz::fb
