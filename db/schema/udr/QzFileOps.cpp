@@ -1,0 +1,178 @@
+// Server-side file operations of the system database: FILEOPERATION, DIRECTORYTEST and
+// LONGTOSHORTFILENAME, run by the Firebird server on its own machine (a UDR module loaded from the
+// server's plugins/udr folder). Paths arrive as UTF-8; every procedure returns one row.
+
+#define FB_UDR_STATUS_TYPE ::Firebird::ThrowStatusWrapper
+
+#include <firebird/UdrCppEngine.h>
+
+#include <cctype>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr unsigned kUtf8 = 4;
+
+template <typename VarChar>
+std::string TextOf(const VarChar& value, bool isNull)
+{
+    return isNull ? std::string() : std::string(value.str, value.length);
+}
+
+template <typename VarChar>
+void SetText(VarChar& target, const std::string& text)
+{
+    const std::size_t length = std::min(text.size(), sizeof target.str);
+    target.length = static_cast<ISC_USHORT>(length);
+    text.copy(target.str, length);
+}
+
+std::string Upper(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+bool IsBlank(const std::string& text)
+{
+    return text.find_first_not_of(" \t") == std::string::npos;
+}
+
+bool FileOperation(const std::string& mode, const std::string& path1, const std::string& path2)
+{
+    if (IsBlank(path1))
+        return false;
+    std::error_code error;
+    if (mode == "FEXIST")
+        return fs::is_regular_file(path1, error);
+    if (mode == "FCOPY") {
+        if (IsBlank(path2))
+            return false;
+        return fs::copy_file(path1, path2, fs::copy_options::overwrite_existing, error) && !error;
+    }
+    if (mode == "FDEL")
+        return fs::is_regular_file(path1, error) && fs::remove(path1, error);
+    return false;
+}
+
+bool DirectoryTest(const std::string& mode, const std::string& path)
+{
+    if (IsBlank(path))
+        return false;
+    std::error_code error;
+    if (mode == "DEXIST")
+        return fs::is_directory(path, error);
+    if (mode == "MKDIR") {
+        fs::create_directories(path, error);
+        return !error && fs::is_directory(path, error);
+    }
+    if (mode == "RMDIR")  // like the Windows call: only an empty folder is removed
+        return fs::is_directory(path, error) && fs::remove(path, error);
+    return false;
+}
+
+}  // namespace
+
+/***
+create procedure FILEOPERATION (MODE varchar(10), FILEPATH1 varchar(1024), FILEPATH2 varchar(1024))
+    returns (WBOOL integer) external name 'qzfileops!fileoperation' engine udr;
+***/
+FB_UDR_BEGIN_PROCEDURE(fileoperation)
+    FB_UDR_MESSAGE(InMessage,
+        (FB_INTL_VARCHAR(40, kUtf8), mode)
+        (FB_INTL_VARCHAR(4096, kUtf8), path1)
+        (FB_INTL_VARCHAR(4096, kUtf8), path2)
+    );
+    FB_UDR_MESSAGE(OutMessage,
+        (FB_INTEGER, wbool)
+    );
+
+    FB_UDR_EXECUTE_PROCEDURE
+    {
+        const std::string mode = Upper(TextOf(in->mode, in->modeNull));
+        out->wboolNull = FB_FALSE;
+        out->wbool = FileOperation(mode, TextOf(in->path1, in->path1Null), TextOf(in->path2, in->path2Null)) ? 1 : 0;
+        done = false;
+    }
+
+    FB_UDR_FETCH_PROCEDURE
+    {
+        if (done)
+            return false;
+        done = true;
+        return true;
+    }
+
+    bool done = false;
+FB_UDR_END_PROCEDURE
+
+/***
+create procedure DIRECTORYTEST (MODE varchar(10), FILEPATH1 varchar(1024))
+    returns (WBOOL integer) external name 'qzfileops!directorytest' engine udr;
+***/
+FB_UDR_BEGIN_PROCEDURE(directorytest)
+    FB_UDR_MESSAGE(InMessage,
+        (FB_INTL_VARCHAR(40, kUtf8), mode)
+        (FB_INTL_VARCHAR(4096, kUtf8), path1)
+    );
+    FB_UDR_MESSAGE(OutMessage,
+        (FB_INTEGER, wbool)
+    );
+
+    FB_UDR_EXECUTE_PROCEDURE
+    {
+        const std::string mode = Upper(TextOf(in->mode, in->modeNull));
+        out->wboolNull = FB_FALSE;
+        out->wbool = DirectoryTest(mode, TextOf(in->path1, in->path1Null)) ? 1 : 0;
+        done = false;
+    }
+
+    FB_UDR_FETCH_PROCEDURE
+    {
+        if (done)
+            return false;
+        done = true;
+        return true;
+    }
+
+    bool done = false;
+FB_UDR_END_PROCEDURE
+
+/***
+create procedure LONGTOSHORTFILENAME (LONGNAME varchar(1024))
+    returns (SHORTNAME varchar(1024)) external name 'qzfileops!longtoshortfilename' engine udr;
+***/
+// This file system has no short names: a name is its own short form.
+FB_UDR_BEGIN_PROCEDURE(longtoshortfilename)
+    FB_UDR_MESSAGE(InMessage,
+        (FB_INTL_VARCHAR(4096, kUtf8), longName)
+    );
+    FB_UDR_MESSAGE(OutMessage,
+        (FB_INTL_VARCHAR(4096, kUtf8), shortName)
+    );
+
+    FB_UDR_EXECUTE_PROCEDURE
+    {
+        out->shortNameNull = in->longNameNull;
+        SetText(out->shortName, TextOf(in->longName, in->longNameNull));
+        done = false;
+    }
+
+    FB_UDR_FETCH_PROCEDURE
+    {
+        if (done)
+            return false;
+        done = true;
+        return true;
+    }
+
+    bool done = false;
+FB_UDR_END_PROCEDURE
+
+FB_UDR_IMPLEMENT_ENTRY_POINT

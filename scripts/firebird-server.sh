@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Starts or stops the Firebird server used by the server-mode tests, on 127.0.0.1 only.
+#   firebird-server.sh start   creates the database user HOLDEX (administrator), starts the server,
+#                              and prints the server's process id when this call started it
+#   firebird-server.sh stop PID  stops the server this script started
+set -euo pipefail
+
+FB_PORT=3050
+SECURITY_DB=/var/lib/firebird/3.0/system/security3.fdb
+
+server_listening() {
+  (exec 3<>"/dev/tcp/127.0.0.1/$FB_PORT") 2>/dev/null
+}
+
+case "${1:-}" in
+start)
+  if [ "$(id -u)" -eq 0 ]; then SUDO=(); else SUDO=(sudo); fi
+  # The user of the target product, with the administrator role so that the services manager lists
+  # the attached databases to it. The embedded engine needs no password for this.
+  printf "CREATE OR ALTER USER HOLDEX PASSWORD 'vostar' GRANT ADMIN ROLE USING PLUGIN Srp;\nCOMMIT;\n" |
+    "${SUDO[@]}" isql-fb -q -user SYSDBA "$SECURITY_DB" >&2
+  if server_listening; then
+    echo "firebird-server: a server already listens on 127.0.0.1:$FB_PORT" >&2
+    exit 0
+  fi
+  log=$(mktemp /tmp/qz-fbserver.XXXXXX.log)
+  "${SUDO[@]}" /usr/sbin/firebird >"$log" 2>&1 &
+  pid=$!
+  for _ in $(seq 1 50); do
+    server_listening && { echo "$pid"; exit 0; }
+    sleep 0.2
+  done
+  echo "firebird-server: the server did not start; its output:" >&2
+  cat "$log" >&2
+  exit 1
+  ;;
+stop)
+  pid=${2:-}
+  [ -n "$pid" ] || exit 0
+  kill "$pid" 2>/dev/null || true
+  for _ in $(seq 1 50); do
+    kill -0 "$pid" 2>/dev/null || exit 0
+    sleep 0.2
+  done
+  kill -9 "$pid" 2>/dev/null || true
+  ;;
+*)
+  echo "usage: $0 start | stop PID" >&2
+  exit 2
+  ;;
+esac
