@@ -15,14 +15,24 @@ server_listening() {
 case "${1:-}" in
 start)
   if [ "$(id -u)" -eq 0 ]; then SUDO=(); else SUDO=(sudo); fi
-  # The user of the target product, with the administrator role so that the services manager lists
-  # the attached databases to it. The embedded engine needs no password for this.
-  printf "CREATE OR ALTER USER HOLDEX PASSWORD 'vostar' GRANT ADMIN ROLE USING PLUGIN Srp;\nCOMMIT;\n" |
-    "${SUDO[@]}" isql-fb -q -user SYSDBA "$SECURITY_DB" >&2
+  # The user of the target product, with the administrator role (so that the services manager lists
+  # the attached databases to it) and the right to create databases on the server.
+  sql="CREATE OR ALTER USER HOLDEX PASSWORD 'vostar' GRANT ADMIN ROLE USING PLUGIN Srp;
+COMMIT;
+GRANT CREATE DATABASE TO USER HOLDEX;
+COMMIT;
+"
   if server_listening; then
+    # A running server holds the security database: go through it as SYSDBA.
+    # shellcheck disable=SC1091
+    . /etc/firebird/3.0/SYSDBA.password 2>/dev/null || true
+    printf '%s' "$sql" | isql-fb -q -user SYSDBA -password "${ISC_PASSWORD:-}" "127.0.0.1:$SECURITY_DB" >&2 ||
+      echo "firebird-server: could not set up the user HOLDEX on the running server" >&2
     echo "firebird-server: a server already listens on 127.0.0.1:$FB_PORT" >&2
     exit 0
   fi
+  # No server runs: the embedded engine opens the security database directly, without a password.
+  printf '%s' "$sql" | "${SUDO[@]}" isql-fb -q -user SYSDBA "$SECURITY_DB" >&2
   log=$(mktemp /tmp/qz-fbserver.XXXXXX.log)
   "${SUDO[@]}" /usr/sbin/firebird >"$log" 2>&1 &
   pid=$!

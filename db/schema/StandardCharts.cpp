@@ -1,0 +1,82 @@
+#include "db/schema/StandardCharts.h"
+
+#include "db/schema/StandardChartsData.h"
+
+#include <map>
+#include <sstream>
+#include <stdexcept>
+#include <vector>
+
+namespace qz::schema {
+namespace {
+
+std::vector<std::string> SplitTabs(const std::string& line)
+{
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab - start));
+        if (tab == std::string::npos)
+            return fields;
+        start = tab + 1;
+    }
+}
+
+int ToInt(const std::string& text, const std::string& line)
+{
+    try {
+        std::size_t used = 0;
+        const int value = std::stoi(text, &used);
+        if (used == text.size())
+            return value;
+    } catch (const std::exception&) {
+    }
+    throw std::runtime_error("standard chart: not a number in line: " + line);
+}
+
+std::map<int, std::vector<TChartRow>> ParseCharts()
+{
+    std::map<int, std::vector<TChartRow>> charts;
+    std::istringstream lines{std::string(kStandardChartsTsv)};
+    std::string line;
+    std::getline(lines, line);  // header
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.empty())
+            continue;
+        const std::vector<std::string> f = SplitTabs(line);
+        if (f.size() != 16)
+            throw std::runtime_error("standard chart: 16 fields expected in line: " + line);
+        TChartRow row{ToInt(f[0], line), ToInt(f[1], line), f[2], f[3], f[4], f[5], f[6], f[7],
+                      ToInt(f[8], line), ToInt(f[9], line), f[10], ToInt(f[11], line), ToInt(f[12], line),
+                      ToInt(f[13], line), ToInt(f[14], line), f[15]};
+        charts[row.Chart].push_back(std::move(row));
+    }
+    return charts;
+}
+
+}  // namespace
+
+std::span<const TChartRow> StandardChart(int chartKind)
+{
+    static const std::map<int, std::vector<TChartRow>> charts = ParseCharts();
+    const auto found = charts.find(chartKind);
+    if (found == charts.end())
+        throw std::invalid_argument("unknown chart kind " + std::to_string(chartKind));
+    return found->second;
+}
+
+int ChartKindOf(int dataType, int codeType)
+{
+    if (dataType == 1 && codeType == 1)
+        return 11;
+    if (dataType == 2 && codeType == 1)
+        return 21;
+    if (dataType == 2 && codeType == 2)
+        return 22;
+    return 0;
+}
+
+}  // namespace qz::schema

@@ -1,0 +1,92 @@
+// The file procedures of the system database, run by a real Firebird server on 127.0.0.1.
+
+#include "db/schema/TemplateBuilder.h"
+#include "tests/support/TemplateDatabase.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace qz::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ServerFileOperation : public ::testing::Test {
+protected:
+    TTempFolder folder;
+    fb::TAttachment attachment;
+    std::optional<fb::TTransaction> tr;
+
+    void SetUp() override
+    {
+        const char* host = std::getenv("QZ_TEST_SERVER");
+        if (!host || !*host)
+            GTEST_SKIP() << "no Firebird server: QZ_TEST_SERVER is not set (scripts/test.sh starts one on 127.0.0.1)";
+        const std::string database = std::string(host) + ":" + (folder.Path() / "qrvaccdef.fdb").string();
+        schema::CreateSystemDatabase(database, 3, (folder.Path() / "DATA").string(), {SchemaFolder()});
+        attachment = fb::TAttachment::Attach({.Database = database});
+        tr.emplace(attachment);
+        tr->Start();
+    }
+
+    int FileOperation(const std::string& mode, const std::string& path1, const std::string& path2 = "")
+    {
+        fb::TStatement statement(*tr);
+        statement.Prepare("SELECT WBOOL FROM FILEOPERATION(:MODE,:FILEPATH1,:FILEPATH2)");
+        statement.SetString("MODE", mode).SetString("FILEPATH1", path1).SetString("FILEPATH2", path2);
+        statement.Open();
+        return statement.Fetch() ? static_cast<int>(statement.AsInt(0)) : -1;
+    }
+
+    int DirectoryTest(const std::string& mode, const std::string& path)
+    {
+        fb::TStatement statement(*tr);
+        statement.Prepare("SELECT WBOOL FROM DIRECTORYTEST(:MODE,:FILEPATH1)");
+        statement.SetString("MODE", mode).SetString("FILEPATH1", path);
+        statement.Open();
+        return statement.Fetch() ? static_cast<int>(statement.AsInt(0)) : -1;
+    }
+};
+
+TEST_F(ServerFileOperation, FilesAreTestedCopiedAndDeletedOnTheServer)
+{
+    const fs::path source = folder.Path() / "qrvacc.fbk";
+    const fs::path copy = folder.Path() / "DATA" / "0001" / "コピー.fbk";
+    WriteBytes(source, "backup");
+    fs::create_directories(copy.parent_path());
+    EXPECT_EQ(FileOperation("FEXIST", source.string()), 1);
+    EXPECT_EQ(FileOperation("FEXIST", (folder.Path() / "none").string()), 0);
+    EXPECT_EQ(FileOperation("FCOPY", source.string(), copy.string()), 1);
+    EXPECT_EQ(ReadBytes(copy), "backup");
+    EXPECT_EQ(FileOperation("FDEL", source.string()), 1);
+    EXPECT_FALSE(fs::exists(source));
+    EXPECT_EQ(FileOperation("FCOPY", copy.string(), " "), 0);  // a blank target does nothing
+    EXPECT_EQ(FileOperation("FDEL", "  "), 0);
+    EXPECT_TRUE(fs::exists(copy));
+}
+
+TEST_F(ServerFileOperation, FoldersAreTestedMadeAndRemovedOnTheServer)
+{
+    const fs::path made = folder.Path() / "DATA" / "0002" / "sub";
+    EXPECT_EQ(DirectoryTest("DEXIST", made.string()), 0);
+    EXPECT_EQ(DirectoryTest("MKDIR", made.string()), 1);
+    EXPECT_TRUE(fs::is_directory(made));
+    EXPECT_EQ(DirectoryTest("dexist", made.string()), 1);
+    EXPECT_EQ(DirectoryTest("RMDIR", made.string()), 1);
+    EXPECT_FALSE(fs::exists(made));
+    EXPECT_EQ(DirectoryTest("MKDIR", " "), 0);
+}
+
+TEST_F(ServerFileOperation, ShortNamesAreTheNamesThemselves)
+{
+    fb::TStatement statement(*tr);
+    statement.Prepare("SELECT SHORTNAME FROM LONGTOSHORTFILENAME(:LONGNAME)");
+    statement.SetString("LONGNAME", "/srv/データ/qrvacc.fdb");
+    statement.Open();
+    ASSERT_TRUE(statement.Fetch());
+    EXPECT_EQ(statement.AsString(0), "/srv/データ/qrvacc.fdb");
+}
+
+}  // namespace
+}  // namespace qz::test
