@@ -2,8 +2,6 @@
 
 #include "common/SjisText.h"
 
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <stdexcept>
 
@@ -25,14 +23,6 @@ bool IsBlankOrComment(std::string_view text)
 }
 
 }  // namespace
-
-std::string ReadTextFile(const std::filesystem::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        throw std::runtime_error("cannot read " + file.string());
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 std::vector<std::string> SplitScript(std::string_view script, const TDataVersion& version)
 {
@@ -71,16 +61,17 @@ std::vector<std::string> SplitScript(std::string_view script, const TDataVersion
     return statements;
 }
 
-void RunScriptFile(fb::TAttachment& attachment, const std::filesystem::path& file, const TDataVersion& version)
+void RunScript(fb::TAttachment& attachment, std::string_view script, std::string_view scriptName,
+               const TDataVersion& version)
 {
-    for (const std::string& statement : SplitScript(ReadTextFile(file), version)) {
+    for (const std::string& statement : SplitScript(script, version)) {
         fb::TTransaction transaction(attachment);
         transaction.Start();
         try {
             fb::ExecuteImmediate(transaction, statement);
         } catch (const fb::TFbError& error) {
             throw fb::TFbError(error.Code(), error.SqlCode(),
-                               error.Message() + "\nin " + file.filename().string() + ":\n" + statement.substr(0, 400));
+                               error.Message() + "\nin " + std::string(scriptName) + ":\n" + statement.substr(0, 400));
         }
         transaction.Commit();
     }

@@ -4,7 +4,6 @@
 
 #include "db/Firebird.h"
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,9 +21,8 @@ struct TDataVersion {
 // The statements of a script text, in order, for the given version.
 std::vector<std::string> SplitScript(std::string_view script, const TDataVersion& version);
 
-// Runs every statement of a script file, each committed on its own so later ones see earlier objects.
-void RunScriptFile(fb::TAttachment& attachment, const std::filesystem::path& file, const TDataVersion& version);
-
-std::string ReadTextFile(const std::filesystem::path& file);
+// Runs every statement of a script, each committed on its own so later ones see earlier objects.
+void RunScript(fb::TAttachment& attachment, std::string_view script, std::string_view scriptName,
+               const TDataVersion& version);
 
 }  // namespace qz::schema

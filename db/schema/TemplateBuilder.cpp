@@ -2,6 +2,7 @@
 
 #include "common/Format.h"
 #include "db/Firebird.h"
+#include "db/schema/SchemaScriptsData.h"
 #include "db/schema/StandardCharts.h"
 #include "platform/ChildProcess.h"
 #include "platform/SystemDef.h"
@@ -152,13 +153,13 @@ std::string TemplateName(int chartKind, const TDataVersion& version)
     return Format("QrvAcc%d.%d%d%d", chartKind, version.Major, version.Minor1, version.Minor2);
 }
 
-void CreateDataDatabase(const std::string& database, int chartKind, const TDataVersion& version, const TSchemaFiles& files)
+void CreateDataDatabase(const std::string& database, int chartKind, const TDataVersion& version)
 {
     if (chartKind != 11 && chartKind != 21 && chartKind != 22)
         throw std::invalid_argument(Format("unknown chart kind %d", chartKind));
     fb::TAttachment attachment = fb::TAttachment::Create(Params(database));
-    RunScriptFile(attachment, files.DataTables(), version);
-    RunScriptFile(attachment, files.DataProcs(), version);
+    RunScript(attachment, kDataTablesSql, "datadb_tables.sql", version);
+    RunScript(attachment, kDataProcsSql, "datadb_procs.sql", version);
 
     fb::TTransaction tr(attachment);
     tr.Start();
@@ -175,11 +176,10 @@ void CreateDataDatabase(const std::string& database, int chartKind, const TDataV
     attachment.Detach();
 }
 
-void CreateSystemDatabase(const std::string& database, int freeRows, const std::string& dataFolder,
-                          const TSchemaFiles& files)
+void CreateSystemDatabase(const std::string& database, int freeRows, const std::string& dataFolder)
 {
     fb::TAttachment attachment = fb::TAttachment::Create(Params(database));
-    RunScriptFile(attachment, files.SysDb(), TDataVersion{});
+    RunScript(attachment, kSysDbSql, "sysdb.sql", TDataVersion{});
     fb::TTransaction tr(attachment);
     tr.Start();
     fb::TStatement row(tr);

@@ -9,21 +9,12 @@
 
 namespace qz::schema {
 
-struct TSchemaFiles {
-    std::filesystem::path Folder;  // holds sysdb.sql, datadb_tables.sql, datadb_procs.sql
-    std::filesystem::path SysDb() const { return Folder / "sysdb.sql"; }
-    std::filesystem::path DataTables() const { return Folder / "datadb_tables.sql"; }
-    std::filesystem::path DataProcs() const { return Folder / "datadb_procs.sql"; }
-};
-
 // Creates a data database file with the schema and the template contents of a chart kind (11, 21, 22).
-void CreateDataDatabase(const std::string& database, int chartKind, const TDataVersion& version,
-                        const TSchemaFiles& files);
+void CreateDataDatabase(const std::string& database, int chartKind, const TDataVersion& version);
 
 // Creates a system database ("qrvaccdef.fdb") with the given number of free DATALIST rows, whose data
 // folders are "%.4d" under dataFolder (the folders themselves are not created here).
-void CreateSystemDatabase(const std::string& database, int freeRows, const std::string& dataFolder,
-                          const TSchemaFiles& files);
+void CreateSystemDatabase(const std::string& database, int freeRows, const std::string& dataFolder);
 
 // The template backup name of a chart kind and version, e.g. "QrvAcc11.610".
 std::string TemplateName(int chartKind, const TDataVersion& version);

@@ -24,7 +24,7 @@ protected:
         if (!host || !*host)
             GTEST_SKIP() << "no Firebird server: QZ_TEST_SERVER is not set (scripts/test.sh starts one on 127.0.0.1)";
         const std::string database = std::string(host) + ":" + (folder.Path() / "qrvaccdef.fdb").string();
-        schema::CreateSystemDatabase(database, 3, (folder.Path() / "DATA").string(), {SchemaFolder()});
+        schema::CreateSystemDatabase(database, 3, (folder.Path() / "DATA").string());
         attachment = fb::TAttachment::Attach({.Database = database});
         tr.emplace(attachment);
         tr->Start();

@@ -9,11 +9,6 @@ std::filesystem::path TemplateFolder()
     return QZ_TEST_INIT_DIR;
 }
 
-std::filesystem::path SchemaFolder()
-{
-    return QZ_TEST_SCHEMA_DIR;
-}
-
 TRestoredTemplate::TRestoredTemplate(int chartKind, schema::TDataVersion version)
     : version_(version), database_(folder_.Path() / "qrvacc.fdb")
 {
@@ -25,7 +20,7 @@ TSystemDatabase::TSystemDatabase(int freeRows) : dataFolder_(folder_.Path() / "D
 {
     const std::filesystem::path database = dataFolder_ / "qrvaccdef.fdb";
     std::filesystem::create_directories(dataFolder_);
-    schema::CreateSystemDatabase(database.string(), freeRows, dataFolder_.string(), {SchemaFolder()});
+    schema::CreateSystemDatabase(database.string(), freeRows, dataFolder_.string());
     attachment_ = fb::TAttachment::Attach({.Database = database.string()});
 }
 

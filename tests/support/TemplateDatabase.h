@@ -12,7 +12,6 @@
 namespace qz::test {
 
 std::filesystem::path TemplateFolder();   // the build's INIT folder
-std::filesystem::path SchemaFolder();     // the schema scripts
 
 // A template backup restored as "qrvacc.fdb" in a fresh folder, attached.
 class TRestoredTemplate {

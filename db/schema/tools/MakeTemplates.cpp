@@ -1,5 +1,5 @@
 // Builds the template backups of the target product ("QrvAcc11.600" ... "QrvAcc22.610") into an INIT folder.
-// Usage: qz_make_templates SCHEMA_FOLDER INIT_FOLDER
+// Usage: qz_make_templates INIT_FOLDER
 
 #include "db/Firebird.h"
 #include "db/schema/TemplateBuilder.h"
@@ -10,21 +10,20 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s SCHEMA_FOLDER INIT_FOLDER\n", argv[0]);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s INIT_FOLDER\n", argv[0]);
         return 2;
     }
     namespace fs = std::filesystem;
     using namespace qz::schema;
-    const TSchemaFiles files{argv[1]};
-    const fs::path init = argv[2];
+    const fs::path init = argv[1];
     try {
         fs::create_directories(init / "work");
         for (const TDataVersion version : {TDataVersion{6, 0, 0}, TDataVersion{6, 1, 0}}) {
             for (const int chartKind : {11, 21, 22}) {
                 const fs::path database = init / "work" / (TemplateName(chartKind, version) + ".fdb");
                 fs::remove(database);
-                CreateDataDatabase(database.string(), chartKind, version, files);
+                CreateDataDatabase(database.string(), chartKind, version);
                 BackupWithTool(database, init / TemplateName(chartKind, version));
                 fs::remove(database);
             }
