@@ -487,46 +487,46 @@ void TStatement::BuildInputMessage(std::vector<unsigned char>& buffer, IMessageM
     });
 }
 
+namespace {
+
+// The input message of one execution; releases its metadata whatever happens.
+struct TInputMessage {
+    std::vector<unsigned char> Buffer;
+    IMessageMetadata* Metadata = nullptr;
+    TInputMessage() = default;
+    TInputMessage(const TInputMessage&) = delete;
+    TInputMessage& operator=(const TInputMessage&) = delete;
+    ~TInputMessage()
+    {
+        if (Metadata)
+            Metadata->release();
+    }
+    void* Data() { return Metadata ? Buffer.data() : nullptr; }
+};
+
+}  // namespace
+
 void TStatement::Execute()
 {
     Close();
-    std::vector<unsigned char> input;
-    IMessageMetadata* inputMeta = nullptr;
-    BuildInputMessage(input, inputMeta);
-    try {
-        Guarded([&](ThrowStatusWrapper* status) {
-            const bool singleton = !columns_.empty();
-            raw_->execute(status, transaction_->Raw(), inputMeta, inputMeta ? input.data() : nullptr,
-                          singleton ? outputMeta_ : nullptr, singleton ? row_.data() : nullptr);
-            hasRow_ = singleton;
-        });
-    } catch (...) {
-        if (inputMeta)
-            inputMeta->release();
-        throw;
-    }
-    if (inputMeta)
-        inputMeta->release();
+    TInputMessage input;
+    BuildInputMessage(input.Buffer, input.Metadata);
+    Guarded([&](ThrowStatusWrapper* status) {
+        const bool singleton = !columns_.empty();
+        raw_->execute(status, transaction_->Raw(), input.Metadata, input.Data(), singleton ? outputMeta_ : nullptr,
+                      singleton ? row_.data() : nullptr);
+        hasRow_ = singleton;
+    });
 }
 
 void TStatement::Open()
 {
     Close();
-    std::vector<unsigned char> input;
-    IMessageMetadata* inputMeta = nullptr;
-    BuildInputMessage(input, inputMeta);
-    try {
-        cursor_ = Guarded([&](ThrowStatusWrapper* status) {
-            return raw_->openCursor(status, transaction_->Raw(), inputMeta, inputMeta ? input.data() : nullptr,
-                                    outputMeta_, 0);
-        });
-    } catch (...) {
-        if (inputMeta)
-            inputMeta->release();
-        throw;
-    }
-    if (inputMeta)
-        inputMeta->release();
+    TInputMessage input;
+    BuildInputMessage(input.Buffer, input.Metadata);
+    cursor_ = Guarded([&](ThrowStatusWrapper* status) {
+        return raw_->openCursor(status, transaction_->Raw(), input.Metadata, input.Data(), outputMeta_, 0);
+    });
 }
 
 bool TStatement::Fetch()

@@ -39,6 +39,22 @@ std::string Upper(std::string text)
     return text;
 }
 
+// Each procedure returns exactly one row.
+class TOneRow {
+public:
+    void Reset() { delivered_ = false; }
+    bool Next()
+    {
+        if (delivered_)
+            return false;
+        delivered_ = true;
+        return true;
+    }
+
+private:
+    bool delivered_ = false;
+};
+
 bool IsBlank(const std::string& text)
 {
     return text.find_first_not_of(" \t") == std::string::npos;
@@ -98,18 +114,15 @@ FB_UDR_BEGIN_PROCEDURE(fileoperation)
         const std::string mode = Upper(TextOf(in->mode, in->modeNull));
         out->wboolNull = FB_FALSE;
         out->wbool = FileOperation(mode, TextOf(in->path1, in->path1Null), TextOf(in->path2, in->path2Null)) ? 1 : 0;
-        done = false;
+        row.Reset();
     }
 
     FB_UDR_FETCH_PROCEDURE
     {
-        if (done)
-            return false;
-        done = true;
-        return true;
+        return row.Next();
     }
 
-    bool done = false;
+    TOneRow row;
 FB_UDR_END_PROCEDURE
 
 /***
@@ -130,18 +143,15 @@ FB_UDR_BEGIN_PROCEDURE(directorytest)
         const std::string mode = Upper(TextOf(in->mode, in->modeNull));
         out->wboolNull = FB_FALSE;
         out->wbool = DirectoryTest(mode, TextOf(in->path1, in->path1Null)) ? 1 : 0;
-        done = false;
+        row.Reset();
     }
 
     FB_UDR_FETCH_PROCEDURE
     {
-        if (done)
-            return false;
-        done = true;
-        return true;
+        return row.Next();
     }
 
-    bool done = false;
+    TOneRow row;
 FB_UDR_END_PROCEDURE
 
 /***
@@ -161,18 +171,15 @@ FB_UDR_BEGIN_PROCEDURE(longtoshortfilename)
     {
         out->shortNameNull = in->longNameNull;
         SetText(out->shortName, TextOf(in->longName, in->longNameNull));
-        done = false;
+        row.Reset();
     }
 
     FB_UDR_FETCH_PROCEDURE
     {
-        if (done)
-            return false;
-        done = true;
-        return true;
+        return row.Next();
     }
 
-    bool done = false;
+    TOneRow row;
 FB_UDR_END_PROCEDURE
 
 FB_UDR_IMPLEMENT_ENTRY_POINT
