@@ -8,6 +8,7 @@
 #include "common/Money.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -16,6 +17,7 @@
 #include <vector>
 
 namespace Firebird {
+class IService;
 class IAttachment;
 class ITransaction;
 class IStatement;
@@ -164,6 +166,52 @@ private:
     std::vector<TColumn> columns_;
     std::vector<unsigned char> row_;
     bool hasRow_ = false;
+};
+
+// The services manager of a server ("host:service_mgr") or of the embedded engine (no host).
+class TService {
+public:
+    using TLineHandler = std::function<void(const std::string& line)>;
+
+    TService() = default;
+    ~TService();
+    TService(TService&& other) noexcept;
+    TService& operator=(TService&& other) noexcept;
+    TService(const TService&) = delete;
+    TService& operator=(const TService&) = delete;
+
+    // With asAdministrator the attachment takes the role RDB$ADMIN, which the server needs to show the
+    // attachments of other users.
+    static TService Attach(const std::string& host, const std::string& user, const std::string& password,
+                           bool asAdministrator = false);
+    void Detach();
+
+    struct TBackupOptions {
+        bool IgnoreLimbo = true;
+        bool NoGarbageCollection = true;
+        bool NonTransportable = true;
+    };
+    // Runs a backup and passes every line of the verbose output to the handler.
+    void Backup(const std::string& database, const std::string& backupFile, const TBackupOptions& options,
+                const TLineHandler& onLine);
+
+    struct TRestoreOptions {
+        bool Replace = false;          // replace an existing database (else only create)
+        bool DeactivateIndexes = false;
+        int PageBuffers = 4096;
+        int PageSize = 16384;
+    };
+    void Restore(const std::string& backupFile, const std::string& database, const TRestoreOptions& options,
+                 const TLineHandler& onLine);
+
+    // The databases the server reports as attached (as the server names them).
+    std::vector<std::string> AttachedDatabases();
+
+private:
+    explicit TService(Firebird::IService* raw) : raw_(raw) {}
+    void Start(const std::vector<unsigned char>& request);
+    void ReadOutput(const TLineHandler& onLine);
+    Firebird::IService* raw_ = nullptr;
 };
 
 // Translates ":NAME" markers outside literals and comments into "?"; returns the names in order.

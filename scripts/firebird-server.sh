@@ -15,9 +15,12 @@ server_listening() {
 case "${1:-}" in
 start)
   if [ "$(id -u)" -eq 0 ]; then SUDO=(); else SUDO=(sudo); fi
-  # The user of the target product, with the administrator role (so that the services manager lists
-  # the attached databases to it) and the right to create databases on the server.
+  # The user of the target product, an administrator: the services manager lists the attached databases
+  # only to administrators (the global mapping gives HOLDEX those rights on the server), and the user
+  # creates databases on the server.
   sql="CREATE OR ALTER USER HOLDEX PASSWORD 'vostar' GRANT ADMIN ROLE USING PLUGIN Srp;
+COMMIT;
+CREATE OR ALTER GLOBAL MAPPING QZ_HOLDEX_ADMIN USING PLUGIN Srp FROM USER HOLDEX TO ROLE RDB\$ADMIN;
 COMMIT;
 GRANT CREATE DATABASE TO USER HOLDEX;
 COMMIT;
