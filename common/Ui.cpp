@@ -1,6 +1,7 @@
 #include "common/Ui.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace qz {
 namespace {
@@ -12,6 +13,7 @@ public:
         std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
     }
     void ProcessEvents() override {}
+    void EndApplication() override { std::exit(1); }
 };
 
 TUserInterface* gCurrentUi = nullptr;

@@ -15,6 +15,8 @@ public:
     virtual void ShowMessage(TMessageKind kind, std::string_view text) = 0;
     // Keeps the front end responsive while the caller waits for long work.
     virtual void ProcessEvents() = 0;
+    // Ends the application after a fatal database error (the front end closes its windows and exits).
+    virtual void EndApplication() = 0;
 };
 
 // The front end installs itself at start-up; until then messages go to standard error.

@@ -226,6 +226,30 @@ void TTransaction::RollbackRetaining()
     Guarded([&](ThrowStatusWrapper* status) { raw_->rollbackRetaining(status); });
 }
 
+TTransactionScope::~TTransactionScope()
+{
+    if (started_ && !finished_ && transaction_.Active()) {
+        try {
+            transaction_.Rollback();
+        } catch (...) {
+        }
+    }
+}
+
+void TTransactionScope::Commit()
+{
+    if (started_ && !finished_ && transaction_.Active())
+        transaction_.Commit();
+    finished_ = true;
+}
+
+void TTransactionScope::Rollback()
+{
+    if (started_ && !finished_ && transaction_.Active())
+        transaction_.Rollback();
+    finished_ = true;
+}
+
 void ExecuteImmediate(TTransaction& transaction, std::string_view sql)
 {
     const std::string text = EncodeCp932(sql);

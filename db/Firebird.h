@@ -102,6 +102,26 @@ private:
     Firebird::ITransaction* raw_ = nullptr;
 };
 
+// The program's transaction rule: start only when not active, and commit or roll back only what this
+// scope started; a scope left without Commit rolls back what it started.
+class TTransactionScope {
+public:
+    explicit TTransactionScope(TTransaction& transaction)
+        : transaction_(transaction), started_(transaction.StartIfInactive()) {}
+    ~TTransactionScope();
+    TTransactionScope(const TTransactionScope&) = delete;
+    TTransactionScope& operator=(const TTransactionScope&) = delete;
+
+    bool Started() const { return started_; }
+    void Commit();
+    void Rollback();
+
+private:
+    TTransaction& transaction_;
+    bool started_;
+    bool finished_ = false;
+};
+
 // Runs a statement without parameters or results (DDL, SET GENERATOR, ...).
 void ExecuteImmediate(TTransaction& transaction, std::string_view sql);
 

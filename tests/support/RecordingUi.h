@@ -23,9 +23,13 @@ public:
 
     void ShowMessage(TMessageKind kind, std::string_view text) override;
     void ProcessEvents() override { ++EventsProcessed; }
+    void EndApplication() override { ApplicationEnded = true; }
 
     std::vector<TMessage> Messages;
     int EventsProcessed = 0;
+    bool ApplicationEnded = false;
+    // The text of the last message, or empty.
+    std::string LastText() const { return Messages.empty() ? std::string() : Messages.back().Text; }
 };
 
 }  // namespace qz::test

@@ -1,0 +1,88 @@
+#pragma once
+// The registry of data folders in the system database (DATALIST, DATALIST_EX per data place,
+// CHILD_DATALIST for child data sets): reading and writing a folder's row.
+
+#include "common/Date.h"
+#include "db/AccInfo.h"
+#include "db/Firebird.h"
+
+#include <string>
+#include <vector>
+
+namespace qz {
+
+struct TDataSentakuRec {
+    int REC = 0;
+    int ROWNO = 0;
+    int GROUPID = 10000;
+    std::string DATACODE, ENTTEXT, SHOUGOU;
+    int NENDO = 1;
+    std::string PeriodText;  // "yyyy/mm/dd ～ yyyy/mm/dd"
+    TDate KISHU, KIMATU;
+    int NETDRIVE = 0;
+    std::string PASNAME;
+    std::string LocalPath;
+    int DATATYPE = 0, CODETYPE = 0, DATALOCK = 0, KYOYULOCK = 0, TANTOU = 0;
+    int VER_MAJOR = 0, VER_MINOR1 = 0, VER_MINOR2 = 0;
+    std::string VER_TEXT;
+    int UPDATE_LOCK = 0, GASSAN = 0;
+    std::string EntTextCopy;
+    int DATA_STATUS = 0;
+    std::string YOBI1, YOBI2, YOBI3;
+};
+
+// A path's folder number: the component after the first "DATA" or "CB_DATA" (any case) read as a number
+// (0 when it is none), and the component after it, if any.
+struct TFolderNumber {
+    int Rec = 0;
+    std::string SubFolder;
+};
+TFolderNumber FolderNumberOf(const std::string& path);
+
+struct TSharePath {
+    std::string PasName;
+    int KyoyuLock = 0;
+    int NetDrive = 0;
+};
+
+class TDataSentakuListCtl {
+public:
+    TDataSentakuListCtl();
+
+    // 0 local, 1 or 2 on a database server (the owner passes the connection mode).
+    void SetLocation(int location);
+    // The data place of a shared server; forced to 0 in local mode.
+    void SetDataPlace(int dataPlace);
+    const std::string& Table() const { return table_; }
+    int DataPlace() const { return dataPlace_; }
+
+    void ClearRecord(TDataSentakuRec& record, const std::string& path) const;
+    std::string LocalPathOf(const TDataSentakuRec& record) const;
+
+    // Mode 0 reads by REC (CHILD_DATALIST for GASSAN 10), mode 1 by path. False when nothing was read.
+    bool GetDataListRecord(int mode, TDataSentakuRec& record, bool report);
+    // Writes the row of a record; nothing for REC 0 or a blank PASNAME; GASSAN 10 goes to the child list.
+    bool UpdateDataListRecord(const TDataSentakuRec& record, bool report);
+    bool UpdateDataListChildRecord(const TDataSentakuRec& record, bool report);
+    std::vector<TDataSentakuRec> GetDataListChildRecord(const TDataSentakuRec& record);
+
+    // The REC registered for an exact PASNAME, or 0.
+    int RecOfPath(const std::string& path);
+    // Fills the record of a data folder; false (and a cleared record) when the folder has no row.
+    bool ResolveFolder(const std::string& path, TDataSentakuRec& record);
+    TSharePath ConvLocalPathToSharePath(const std::string& path);
+    bool GetLocalPathToData(const std::string& path, TDataSentakuRec& record);
+
+    // Copies the basic information of a data database into its row (name, codes, period, version).
+    static void CopyBasicInformation(const TACCINF& info, TDataSentakuRec& record);
+
+private:
+    std::string PlaceCondition() const;
+    void ReadRow(const fb::TStatement& row, TDataSentakuRec& record) const;
+
+    int location_ = 0;
+    int dataPlace_ = 0;
+    std::string table_ = "DATALIST";
+};
+
+}  // namespace qz

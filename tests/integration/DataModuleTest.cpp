@@ -1,0 +1,296 @@
+// The data module, the settings registry, error reporting and the data-folder registry against a real
+// installation: a system database with free rows and a data database restored from a template.
+
+#include "common/Cp932.h"
+#include "db/DataModule.h"
+#include "db/DataSentakuList.h"
+#include "db/DbErrorText.h"
+#include "db/ErrorReport.h"
+#include "db/SqlHelpers.h"
+#include "db/schema/Installation.h"
+#include "db/schema/TemplateBuilder.h"
+#include "platform/SystemDef.h"
+#include "tests/support/RecordingUi.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TemplateDatabase.h"
+
+#include <gtest/gtest.h>
+
+namespace qz {
+namespace {
+
+namespace fs = std::filesystem;
+
+class DataModuleTest : public ::testing::Test {
+protected:
+    test::TTempFolder root;
+    test::TScopedEnv env;
+    test::TRecordingUi ui;
+    TMainFormPaths form;
+    fs::path dataFolder;
+
+    void SetUp() override
+    {
+        env.Set("QZ_COMMON_APPDATA", (root.Path() / "common").string()).Set("QZ_DOCUMENTS", (root.Path() / "docs").string());
+        schema::MakeInstallation({.CommonDataPath = (root.Path() / "common").string(), .FreeRows = 10});
+        InitSystemPaths(form, root.Path() / "install" / "bin" / "qzconvert");
+        dataFolder = fs::path(SystemDef().SysDbDir) / "0001";
+        schema::RestoreWithTool(test::TemplateFolder() / "QrvAcc11.610", dataFolder / "qrvacc.fdb");
+        SystemDef().DataDir = dataFolder.string();
+        ResetDbFatalForTests();
+    }
+
+    void TearDown() override
+    {
+        DM().AccDatDisconnect("", false, false);
+        DM().AccDefDisconnect();
+    }
+
+    void ExecData(std::string_view sql)
+    {
+        fb::TTransactionScope scope(DM().IBTransactionDAT);
+        fb::ExecuteImmediate(DM().IBTransactionDAT, sql);
+        scope.Commit();
+    }
+};
+
+TEST_F(DataModuleTest, ConnectionStringsByModeAndHost)
+{
+    ProgramValues().ConnectionMode = 0;
+    EXPECT_EQ(TDM::DatabaseName("dbhost", "/srv/DATA", "qrvacc.fdb"), "/srv/DATA/qrvacc.fdb");
+    ProgramValues().ConnectionMode = 1;
+    EXPECT_EQ(TDM::DatabaseName("dbhost", "/srv/DATA", "qrvacc.fdb"), "dbhost:/srv/DATA/qrvacc.fdb");
+    EXPECT_EQ(TDM::DatabaseName("127.0.0.1", "/srv/DATA", "qrvacc.fdb"), "/srv/DATA/qrvacc.fdb");
+    ProgramValues().ConnectionMode = 0;
+}
+
+TEST_F(DataModuleTest, SystemDatabaseIsAttachedOnceDataDatabaseAlwaysAnew)
+{
+    ASSERT_TRUE(DM().fnAccDefConnected("", 1));
+    auto* system = DM().IBDatabaseDEF.Raw();
+    EXPECT_TRUE(DM().fnAccDefConnected("", 1));
+    EXPECT_EQ(DM().IBDatabaseDEF.Raw(), system);  // untouched
+
+    const auto connectionId = [] {
+        fb::TTransactionScope scope(DM().IBTransactionDAT);
+        return test::QueryInt(DM().IBTransactionDAT, "SELECT CURRENT_CONNECTION FROM RDB$DATABASE");
+    };
+    ASSERT_TRUE(DM().fnAccDatConnected("", "", false));
+    const std::int64_t first = connectionId();
+    ASSERT_TRUE(DM().fnAccDatConnected("", "", false));
+    EXPECT_NE(connectionId(), first);  // detached and attached again
+    EXPECT_EQ(DM().AccDatFolder(), dataFolder.string());
+}
+
+TEST_F(DataModuleTest, AMissingDataDatabaseIsReportedAndLogged)
+{
+    EXPECT_FALSE(DM().fnAccDatConnected("", (root.Path() / "none").string(), false));
+    ASSERT_FALSE(ui.Messages.empty());
+    EXPECT_TRUE(ui.LastText().starts_with("ユーザーデータベースの接続処理に失敗しました。"));
+    EXPECT_NE(ui.LastText().find("[詳細情報]"), std::string::npos);
+    const fs::path log = fs::path(SystemDef().LogDir) / "ErrFbAccess.log";
+    EXPECT_TRUE(fs::exists(log));
+    EXPECT_TRUE(fs::exists(fs::path(SystemDef().LogDir) / "ErrFbAccess.txt"));
+}
+
+TEST_F(DataModuleTest, BasicInformationSpecialAccountsAndSettings)
+{
+    ASSERT_TRUE(DM().fnAccDatConnected("", "", false));
+    ExecData("DELETE FROM ACCREG WHERE ACODE = '合算データ数'");
+    ASSERT_TRUE(DM().fnGetAccInfo());
+    const TACCINF& info = AccInfo();
+    EXPECT_EQ(info.DATATYPE, 1);
+    EXPECT_EQ(info.DataTypeName, "法人");
+    EXPECT_EQ(info.KISHU, TDate::Ymd(2025, 4, 1));
+    EXPECT_EQ(info.VerMajor * 100 + info.VerMinor1 * 10 + info.VerMinor2, 610);
+    EXPECT_EQ(info.TotalNames.at("5880"), "当期製品製造原価");
+    EXPECT_TRUE(info.HasKurikosi);
+    EXPECT_EQ(SpecialAccountCodes().Get("現金").KCode, "10100");
+    EXPECT_EQ(SpecialAccountCodes().Get("現金").UserCode, "101");
+    EXPECT_EQ(SpecialAccountCodes().Get("事業主貸").KCode, "");  // not a corporation's account
+    // The missing setting was created with its default.
+    fb::TTransactionScope scope(DM().IBTransactionDAT);
+    EXPECT_EQ(test::QueryInt(DM().IBTransactionDAT, "SELECT COUNT(*) FROM ACCREG WHERE ACODE = '合算データ数' AND ATEXT = '0'"), 1);
+}
+
+TEST_F(DataModuleTest, AnUnknownDataTypeIsRefused)
+{
+    ASSERT_TRUE(DM().fnAccDatConnected("", "", false));
+    ExecData("UPDATE ACCDEF1 SET DATATYPE = 4");
+    EXPECT_FALSE(DM().fnGetAccInfo());
+    EXPECT_EQ(ui.LastText(), "このプログラムでは、該当のデータタイプを処理することが出来ません。(DataType=4)");
+}
+
+TEST_F(DataModuleTest, ALockConflictFailsAtOnceWithTheNoWaitText)
+{
+    ASSERT_TRUE(DM().fnAccDatConnected("", "", false));
+    // Another attachment works in a table-stable transaction, as the next-year update does.
+    fb::TAttachment other = fb::TAttachment::Attach({.Database = (dataFolder / "qrvacc.fdb").string()});
+    fb::TTransaction otherTransaction(other, fb::TTransactionKind::TableStable);
+    otherTransaction.Start();
+    fb::ExecuteImmediate(otherTransaction, "UPDATE ACCDEF1 SET TANTOU = 1");
+    fb::TTransactionScope scope(DM().IBTransactionDAT);
+    try {
+        fb::ExecuteImmediate(DM().IBTransactionDAT, "UPDATE ACCDEF1 SET TANTOU = 2");
+        FAIL() << "the second update did not conflict";
+    } catch (const fb::TFbError& error) {
+        EXPECT_EQ(DbErrorText(error.Code(), error.SqlCode()), "（NO WAIT トランザクションのロックが衝突しています）");
+    }
+}
+
+TEST_F(DataModuleTest, SettingsRoundTripByType)
+{
+    ASSERT_TRUE(DM().fnAccDatConnected("", "", false));
+    EXPECT_EQ(ReadAccReg("テスト", "新規", kRegInt, "42").Int, 42);
+    EXPECT_EQ(ReadAccReg("テスト", "新規", kRegInt, "7").Int, 42);  // stored now, the default no longer counts
+
+    WriteAccReg("テスト", "論理", kRegBool, TRegValue::OfBool(true));
+    EXPECT_EQ(ReadAccReg("テスト", "論理", kRegText, "").Text, "TRUE");
+    WriteAccReg("テスト", "論理", kRegText, TRegValue::OfText("true"));
+    EXPECT_TRUE(ReadAccReg("テスト", "論理", kRegBool, "").Bool);
+    WriteAccReg("テスト", "論理", kRegText, TRegValue::OfText("yes"));
+    EXPECT_FALSE(ReadAccReg("テスト", "論理", kRegBool, "").Bool);
+
+    WriteAccReg("テスト", "日付", kRegDate, TRegValue::OfDate(TDate()));
+    EXPECT_EQ(ReadAccReg("テスト", "日付", kRegText, "x").Text, " ");  // stored empty, read as a blank
+    EXPECT_TRUE(ReadAccReg("テスト", "日付", kRegDate, "").Date.IsZero());
+    WriteAccReg("テスト", "日付", kRegDate, TRegValue::OfDate(TDate::Ymd(2026, 3, 31)));
+    EXPECT_EQ(ReadAccReg("テスト", "日付", kRegDate, "").Date, TDate::Ymd(2026, 3, 31));
+
+    WriteAccReg("テスト", "金額", kRegMoney, TRegValue::OfMoney(*TMoney::Parse("-1234567.8912")));
+    EXPECT_EQ(ReadAccReg("テスト", "金額", kRegMoney, "").Money.ToText(), "-1234567.8912");
+    EXPECT_EQ(ReadAccReg("テスト", "金額", "不明", "").Text, "Data Type Error");
+}
+
+TEST_F(DataModuleTest, SettingsJoinTheCallersTransaction)
+{
+    ASSERT_TRUE(DM().fnAccDatConnected("", "", false));
+    DM().IBTransactionDAT.Start();
+    WriteAccReg("テスト", "巻戻し", kRegInt, TRegValue::OfInt(5));
+    EXPECT_TRUE(DM().IBTransactionDAT.Active());
+    DM().IBTransactionDAT.Rollback();
+    EXPECT_EQ(ReadAccReg("テスト", "巻戻し", kRegInt, "0").Int, 0);
+}
+
+TEST_F(DataModuleTest, ReportDbErrorLogsAndEntersTheFatalStateOnAConsistencyError)
+{
+    ReportDbError(fb::TFbError(335544345, -901, "lock conflict on no wait transaction"), "TDM.Test", "更新に失敗しました。", false);
+    const std::string log = test::ReadBytes(fs::path(SystemDef().LogDir) / "ErrFbAccess.log");
+    EXPECT_NE(log.find(EncodeCp932("Error=TDM.Test [335544345] (-901) （NO WAIT トランザクションのロックが衝突しています）")),
+              std::string::npos);
+    EXPECT_NE(ui.LastText().find("IBXエラーコード:335544345"), std::string::npos);
+    EXPECT_FALSE(IsDbFatal());
+
+    ReportDbError(fb::TFbError(335544333, -902, "internal consistency check"), "TDM.Test", "x", false);
+    EXPECT_TRUE(IsDbFatal());
+    EXPECT_TRUE(ui.ApplicationEnded);
+    EXPECT_TRUE(ui.LastText().starts_with("（isc 内部のソフトウェア一貫性チェック）"));
+    const std::size_t shown = ui.Messages.size();
+    ReportDbError(fb::TFbError(335544345, -901, "again"), "TDM.Test", "y", false);
+    EXPECT_EQ(ui.Messages.size(), shown);  // once fatal, nothing more is shown
+    // The text file holds only the last error; the log file keeps both.
+    EXPECT_EQ(test::ReadBytes(fs::path(SystemDef().LogDir) / "ErrFbAccess.txt").find("335544345"), std::string::npos);
+}
+
+TEST_F(DataModuleTest, ServerFileOperationWithoutAPathSendsNothing)
+{
+    EXPECT_FALSE(DM().ServerFileOperation("fcopy", "/tmp/a", " "));
+    EXPECT_FALSE(DM().ServerFileOperation("FDEL", "", ""));
+    EXPECT_FALSE(DM().ServerFileOperation("UNKNOWN", "/tmp/a", ""));
+    EXPECT_FALSE(DM().IBDatabaseDEF.Connected());  // no statement, so no attachment either
+}
+
+TEST_F(DataModuleTest, InConnectionSeesTheDataDatabaseWhileAttached)
+{
+    ASSERT_TRUE(DM().fnAccDatConnected("", "", false));
+    EXPECT_TRUE(DM().AccDatInConnection(1, "", true, dataFolder.string()));
+    DM().AccDatDisconnect("", false, false);
+    EXPECT_FALSE(DM().AccDatInConnection(1, "", true, dataFolder.string()));
+}
+
+TEST_F(DataModuleTest, JournalCountsAndGenerators)
+{
+    ASSERT_TRUE(DM().fnAccDatConnected("", "", false));
+    ExecData("UPDATE SISETUMST SET SIWAKECOUNT = 12");
+    EXPECT_EQ(DM().GetYukouSiwakeCount(std::nullopt), 12);
+    EXPECT_EQ(DM().GetYukouSiwakeCount(std::string(" ")), 12);
+    EXPECT_EQ(DM().GetSiwakeCount(std::nullopt), 12);
+    DM().SetGeneratorValue("SIWAKE07_GEN", 0);
+    EXPECT_THROW(DM().SetGeneratorValue("NO_SUCH_GEN", 0), fb::TFbError);
+    EXPECT_EQ(DM().UserCodeOf("85300"), "853");
+    EXPECT_TRUE(DM().fnExistence_Table("TUSIN_ID"));
+    EXPECT_FALSE(DM().fnExistence_Table("NO_SUCH_TABLE"));
+}
+
+TEST_F(DataModuleTest, DataListRowsByFolder)
+{
+    ASSERT_TRUE(DM().fnAccDefConnected("", 1));
+    TDataSentakuListCtl list;
+    const std::string folder7 = (fs::path(SystemDef().SysDbDir) / "0007").string();
+    EXPECT_EQ(FolderNumberOf(folder7).Rec, 7);
+    EXPECT_EQ(FolderNumberOf("C:\\QuorvelZAI\\data\\0012\\sub").SubFolder, "sub");
+    TDataSentakuRec record;
+    ASSERT_TRUE(list.ResolveFolder(folder7, record));
+    EXPECT_EQ(record.REC, 7);
+    EXPECT_EQ(record.PASNAME, folder7);
+
+    record.SHOUGOU = "㈱山田商事";
+    record.KISHU = TDate::Ymd(2025, 4, 1);
+    EXPECT_TRUE(list.UpdateDataListRecord(record, true));
+    TDataSentakuRec reread;
+    reread.REC = 7;
+    ASSERT_TRUE(list.GetDataListRecord(0, reread, true));
+    EXPECT_EQ(reread.SHOUGOU, "㈱山田商事");
+    EXPECT_EQ(reread.KISHU, TDate::Ymd(2025, 4, 1));
+
+    TDataSentakuRec unnumbered = record;
+    unnumbered.REC = 0;
+    unnumbered.SHOUGOU = "書かれない";
+    EXPECT_FALSE(list.UpdateDataListRecord(unnumbered, true));
+
+    TDataSentakuRec child = record;
+    child.GASSAN = 10;
+    child.ROWNO = 2;
+    child.PASNAME = folder7 + "/子会社";
+    EXPECT_TRUE(list.UpdateDataListRecord(child, true));
+    EXPECT_EQ(list.GetDataListChildRecord(record).size(), 1u);
+    EXPECT_TRUE(list.UpdateDataListRecord(child, true));  // the second time it is an update
+    EXPECT_EQ(list.GetDataListChildRecord(record).size(), 1u);
+}
+
+TEST_F(DataModuleTest, DataPlacesOnlyOnAServer)
+{
+    TDataSentakuListCtl list;
+    list.SetDataPlace(3);
+    EXPECT_EQ(list.Table(), "DATALIST");  // local mode forces place 0
+    list.SetLocation(1);
+    list.SetDataPlace(3);
+    EXPECT_EQ(list.Table(), "DATALIST_EX");
+    EXPECT_EQ(list.DataPlace(), 3);
+}
+
+TEST_F(DataModuleTest, DisconnectingWithListUpdateRefreshesTheRow)
+{
+    ASSERT_TRUE(DM().fnAccDatConnected("", "", false));
+    {
+        fb::TTransactionScope scope(DM().IBTransactionDAT);
+        fb::TStatement update(DM().IBTransactionDAT);
+        update.Prepare("UPDATE ACCDEF1 SET SHOUGOU = :SHOUGOU, SCODE1 = '000123'");
+        update.SetString("SHOUGOU", "髙橋商店");
+        update.Execute();
+        scope.Commit();
+    }
+    ASSERT_TRUE(DM().fnGetAccInfo());
+    DM().AccDatDisconnect("", true, true);
+    ASSERT_TRUE(DM().fnAccDefConnected("", 1));
+    TDataSentakuListCtl list;
+    TDataSentakuRec record;
+    record.REC = 1;
+    ASSERT_TRUE(list.GetDataListRecord(0, record, true));
+    EXPECT_EQ(record.SHOUGOU, "髙橋商店");
+    EXPECT_EQ(record.DATACODE, "000123");
+    EXPECT_EQ(record.KISHU, TDate::Ymd(2025, 4, 1));
+}
+
+}  // namespace
+}  // namespace qz
