@@ -12,6 +12,7 @@
 #include "platform/SystemDef.h"
 #include "tests/support/RecordingUi.h"
 #include "tests/support/ScopedEnv.h"
+#include "tests/support/InstallationFixture.h"
 #include "tests/support/TemplateDatabase.h"
 
 #include <gtest/gtest.h>
@@ -21,38 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class DataModuleTest : public ::testing::Test {
-protected:
-    test::TTempFolder root;
-    test::TScopedEnv env;
-    test::TRecordingUi ui;
-    TMainFormPaths form;
-    fs::path dataFolder;
-
-    void SetUp() override
-    {
-        env.Set("QZ_COMMON_APPDATA", (root.Path() / "common").string()).Set("QZ_DOCUMENTS", (root.Path() / "docs").string());
-        schema::MakeInstallation({.CommonDataPath = (root.Path() / "common").string(), .FreeRows = 10});
-        InitSystemPaths(form, root.Path() / "install" / "bin" / "qzconvert");
-        dataFolder = fs::path(SystemDef().SysDbDir) / "0001";
-        schema::RestoreWithTool(test::TemplateFolder() / "QrvAcc11.610", dataFolder / "qrvacc.fdb");
-        SystemDef().DataDir = dataFolder.string();
-        ResetDbFatalForTests();
-    }
-
-    void TearDown() override
-    {
-        DM().AccDatDisconnect("", false, false);
-        DM().AccDefDisconnect();
-    }
-
-    void ExecData(std::string_view sql)
-    {
-        fb::TTransactionScope scope(DM().IBTransactionDAT);
-        fb::ExecuteImmediate(DM().IBTransactionDAT, sql);
-        scope.Commit();
-    }
-};
+using DataModuleTest = test::TInstallationFixture;
 
 TEST_F(DataModuleTest, ConnectionStringsByModeAndHost)
 {

@@ -1,0 +1,337 @@
+#include "db/BackupRestore.h"
+
+#include "common/Cp932.h"
+#include "common/Format.h"
+#include "common/SjisText.h"
+#include "common/Ui.h"
+#include "db/DataModule.h"
+#include "db/ErrorReport.h"
+#include "db/Firebird.h"
+#include "platform/ChildProcess.h"
+#include "platform/SystemDef.h"
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace qz {
+namespace {
+
+constexpr std::string_view kLocalHost = "127.0.0.1";
+
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+bool Contains(const std::string& path, const std::string& fileName)
+{
+    return Lower(path).find(Lower(fileName)) != std::string::npos;
+}
+
+fb::TService ServiceFor(TServiceProtocol protocol, const std::string& host)
+{
+    return fb::TService::Attach(protocol == TServiceProtocol::Local ? std::string() : host, SystemDef().DbUser,
+                                SystemDef().DbPassword);
+}
+
+const auto kKeepAlive = [](const std::string&) { Ui().ProcessEvents(); };
+
+// Attaches a restored data database, empties its operation history and detaches it again.
+bool EmptyOperationHistory(TServiceProtocol protocol, const std::string& host, const std::string& databasePath)
+{
+    std::string useHost = host;
+    if (ProgramValues().ConnectionMode == 1 && protocol == TServiceProtocol::Local && host.empty())
+        useHost = std::string(kLocalHost);
+    if (!DM().fnAccDatConnected(useHost, fs::path(databasePath).parent_path().string(), false))
+        return false;
+    fb::TTransactionScope scope(DM().IBTransactionDAT);
+    fb::ExecuteImmediate(DM().IBTransactionDAT, "DELETE FROM OPINF");
+    scope.Commit();
+    return true;
+}
+
+std::string ReadText(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return DecodeCp932(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+}
+
+// Runs the tool hidden and waits for it. Returns the log text, or nothing after showing why it failed.
+std::optional<std::string> RunTool(const std::vector<std::string>& arguments, const fs::path& log,
+                                   std::string_view startFailure, std::string_view errorPrefix)
+{
+    std::error_code ignored;
+    fs::remove(log, ignored);
+    int status = 0;
+    try {
+        status = RunChildProcess({.Program = ProgramInFolderOrPath(SystemDef().ProgramPath, "gbak"),
+                                  .Arguments = arguments,
+                                  .Environment = {{"ISC_PASSWORD", SystemDef().DbPassword}},
+                                  .WhileWaiting = [] { Ui().ProcessEvents(); }});
+    } catch (const std::exception&) {
+        ShowError(startFailure);
+        return std::nullopt;
+    }
+    const std::string text = fs::exists(log) ? ReadText(log) : std::string();
+    // The tool writes "ERROR" into its log when it fails; a failing exit status counts the same, so a
+    // failure never passes as success.
+    if (text.find("ERROR") != std::string::npos || status != 0) {
+        ShowError(std::string(errorPrefix) + text + (status != 0 ? Format("(exit %d)", status) : std::string()));
+        return std::nullopt;
+    }
+    return text;
+}
+
+}  // namespace
+
+bool BackupFDB(TServiceProtocol protocol, const std::string& host, bool direct, const std::string& backupPath,
+               const std::string& databasePath)
+{
+    const fs::path temporary =
+        fs::path(databasePath).parent_path() / fs::path("qrvacc.fbk").replace_extension(".fb_");
+    const std::string written = direct ? backupPath : temporary.string();
+    try {
+        fb::TService service = ServiceFor(protocol, host);
+        service.Backup(databasePath, written, {}, kKeepAlive);
+        service.Detach();
+        if (!direct && Lower(written) != Lower(backupPath)) {
+            const TFileLocation location = protocol == TServiceProtocol::Local ? TFileLocation::Local : TFileLocation::Server;
+            if (DM().FileExistsAt(location, backupPath))
+                DM().DeleteFileAt(location, backupPath);
+            if (!DM().MoveFileAt(location, written, backupPath))
+                throw std::runtime_error("データベースバックアップファイルのMoveに失敗しました。");
+        }
+        return true;
+    } catch (const fb::TFbError& error) {
+        ReportDbError(error, "TDM.BackupFDB", "データベースのバックアップに失敗しました。", false);
+    } catch (const std::exception& error) {
+        ShowMessageDetail("データベースのバックアップに失敗しました。", error.what(), TMessageKind::Error);
+    }
+    return false;
+}
+
+bool RestoreFDB(TServiceProtocol protocol, const std::string& host, bool replace, const std::string& backupPath,
+                const std::string& databasePath)
+{
+    bool done = false;
+    try {
+        fb::TService service = ServiceFor(protocol, host);
+        service.Restore(backupPath, databasePath,
+                        {.Replace = true, .DeactivateIndexes = !replace, .PageBuffers = 4096, .PageSize = 16384},
+                        kKeepAlive);
+        service.Detach();
+        done = !Contains(databasePath, ProgramValues().DataDbFileName) ||
+               EmptyOperationHistory(protocol, host, databasePath);
+    } catch (const fb::TFbError& error) {
+        ReportDbError(error, "TDM.RestoreFDB", "データベースのリストアに失敗しました。", false);
+    } catch (const std::exception& error) {
+        ShowMessageDetail("データベースのリストアに失敗しました。", error.what(), TMessageKind::Error);
+    }
+    DM().AccDatDisconnect("", false, false);
+    return done;
+}
+
+std::vector<std::string> GbakArguments(bool backup, const std::string& logPath, const std::string& source,
+                                       const std::string& target)
+{
+    std::vector<std::string> arguments = backup ? std::vector<std::string>{"-b", "-g"}
+                                                : std::vector<std::string>{"-r", "-bu", "4096", "-p", "16384"};
+    arguments.insert(arguments.end(), {"-user", SystemDef().DbUser, "-y", logPath, source, target});
+    return arguments;
+}
+
+bool BackupFDBByTool(const std::string& host, bool direct, const std::string& backupPath, const std::string& databasePath)
+{
+    if (host == kLocalHost)
+        return BackupFDB(TServiceProtocol::Local, "", direct, backupPath, databasePath);
+    const fs::path log = fs::path(SystemDef().TempDir) / "gbak.log";
+    const std::string database = host.empty() ? databasePath : host + ":" + databasePath;
+    return RunTool(GbakArguments(true, log.string(), database, backupPath), log,
+                   "バックアップツール(gbak.exe)が起動出来ませんでした。\r処理を終了します。",
+                   "バックアップ中にエラーが発生しました。\r")
+        .has_value();
+}
+
+bool RestoreFDBByTool(const std::string& host, bool replace, const std::string& backupPath,
+                      const std::string& databasePath)
+{
+    if (host == kLocalHost)
+        return RestoreFDB(TServiceProtocol::Local, "", replace, backupPath, databasePath);
+    std::error_code error;
+    if (!fs::is_regular_file(backupPath, error))
+        return false;
+    const fs::path log = fs::path(SystemDef().TempDir) / "gbak.log";
+    fs::create_directories(log.parent_path(), error);
+    const std::string database = host.empty() ? databasePath : host + ":" + databasePath;
+    if (!RunTool(GbakArguments(false, log.string(), backupPath, database), log,
+                 "レストアツール(gbak.exe)が起動出来ませんでした。\r処理を終了します。",
+                 "レストア中にエラーが発生しました。\r"))
+        return false;
+    if (!Contains(databasePath, ProgramValues().DataDbFileName))
+        return true;
+    bool done = false;
+    try {
+        done = EmptyOperationHistory(TServiceProtocol::TCP, host, databasePath);
+    } catch (const fb::TFbError& failure) {
+        ReportDbError(failure, "TDM.RestoreFDB", "データベースのリストアに失敗しました。", false);
+    }
+    DM().AccDatDisconnect("", false, false);
+    return done;
+}
+
+void AppendBackupMarker(const std::string& backupPath, const TBackupMarker& marker)
+{
+    const std::vector<std::string> lines = {
+        "## QZCONVERT BACKUP INFORMATION", "SHOUGOU=" + marker.SHOUGOU, "KISHU=" + marker.KISHU,
+        "KIMATU=" + marker.KIMATU, Format("SIWAKE=%d", marker.SIWAKE), Format("TOTALSIWAKE=%d", marker.TOTALSIWAKE),
+        "DATAVARSION=" + marker.DATAVARSION, Format("GASSAN=%d", marker.GASSAN)};
+    WriteLogLines(backupPath, lines, true);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TBackupRestoreThread::~TBackupRestoreThread()
+{
+    if (worker_.joinable()) {
+        WaitFor();
+        worker_.join();
+    }
+}
+
+void TBackupRestoreThread::Resume()
+{
+    worker_ = std::thread([this] {
+        Execute();
+        std::lock_guard lock(mutex_);
+        terminated_ = true;
+        changed_.notify_all();
+    });
+}
+
+bool TBackupRestoreThread::Terminated() const
+{
+    std::lock_guard lock(mutex_);
+    return terminated_;
+}
+
+void TBackupRestoreThread::WaitFor()
+{
+    for (;;) {
+        std::deque<std::function<void()>> work;
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait_for(lock, std::chrono::milliseconds(500), [this] { return terminated_ || !pending_.empty(); });
+            work.swap(pending_);
+            if (work.empty() && terminated_)
+                return;
+        }
+        for (auto& task : work)
+            task();
+        Ui().ProcessEvents();
+    }
+}
+
+bool TBackupRestoreThread::Synchronize(const std::function<bool()>& work)
+{
+    bool result = false;
+    bool done = false;
+    {
+        std::lock_guard lock(mutex_);
+        pending_.push_back([&] {
+            bool value = false;
+            try {
+                value = work();
+            } catch (const std::exception& error) {
+                ShowError(error.what());
+            }
+            std::lock_guard inner(mutex_);
+            result = value;
+            done = true;
+            changed_.notify_all();
+        });
+        changed_.notify_all();
+    }
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return done; });
+    return result;
+}
+
+void TBackupRestoreThread::Fail(std::string context, std::string code, std::string message, std::string message2)
+{
+    ErrorContext = std::move(context);
+    ErrorCode = std::move(code);
+    ErrorMessage = std::move(message);
+    ErrorMessage2 = std::move(message2);
+}
+
+bool TBackupRestoreThread::DoBackup(const std::string& database)
+{
+    const std::string& sysName = ProgramValues().SysDbFileName;
+    const std::string& dataName = ProgramValues().DataDbFileName;
+    if (!Contains(database, sysName) && !Contains(database, dataName)) {
+        Fail("BackupDatabase", "101", "指定されたファイルはホルデクス財務用のデータではありません。", "データベースの保存処理を中止しました。");
+        return false;
+    }
+    const bool remote = !Host.empty() && Host != kLocalHost;
+    const bool done = Synchronize([&] {
+        if (Method == TMethod::Tool)
+            return BackupFDBByTool(Host, remote, BackupPath, database);
+        return BackupFDB(remote ? TServiceProtocol::TCP : TServiceProtocol::Local, remote ? Host : "", remote,
+                         BackupPath, database);
+    });
+    if (!done) {
+        Fail("BackupDatabase", "100", "データベースの保存処理を中止しました。");
+        return false;
+    }
+    if (WriteMarker)
+        AppendBackupMarker(BackupPath, Marker);
+    return true;
+}
+
+bool TBackupRestoreThread::DoRestore(const std::string& database)
+{
+    const bool system = Contains(database, ProgramValues().SysDbFileName);
+    if (!system && !Contains(database, ProgramValues().DataDbFileName)) {
+        Fail("RestoreDatabase", "201", "指定されたファイルはホルデクス財務用のデータではありません。", "データベースの復元処理を中止しました。");
+        return false;
+    }
+    const bool inUse = Synchronize([&] {
+        return DM().AccDatInConnection(system ? 0 : 1, Host, false, fs::path(database).parent_path().string());
+    });
+    if (inUse) {
+        Fail("RestoreDatabase", "202", "このデータは、他のオペレータが使用中のため復元処理を行うことが出来ません。",
+             "データベースの復元処理を中止しました。");
+        return false;
+    }
+    const bool remote = !Host.empty() && Host != kLocalHost;
+    const bool done = Synchronize([&] {
+        if (Method == TMethod::Tool)
+            return RestoreFDBByTool(Host, Replace, BackupPath, database);
+        return RestoreFDB(remote ? TServiceProtocol::TCP : TServiceProtocol::Local, remote ? Host : "", Replace,
+                          BackupPath, database);
+    });
+    if (!done)
+        Fail("RestoreDatabase", "200", "データベースの復元処理を中止しました。");
+    return done;
+}
+
+void TBackupRestoreThread::Execute()
+{
+    switch (Operation) {
+    case TOperation::Backup: Result = DoBackup(DatabasePath); break;
+    case TOperation::Restore: Result = DoRestore(DatabasePath); break;
+    case TOperation::Copy: Result = DoBackup(DatabasePath) && DoRestore(TargetPath); break;
+    case TOperation::CopyInPlace: Result = DoBackup(DatabasePath) && DoRestore(DatabasePath); break;
+    }
+    ErrorFlag = !Result;
+}
+
+}  // namespace qz

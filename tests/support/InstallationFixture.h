@@ -1,0 +1,58 @@
+#pragma once
+// A fixture with a ready local installation (system database with free rows) and the data database of
+// folder 0001 restored from the corporation template, with the program's paths pointing at them.
+
+#include "db/DataModule.h"
+#include "db/ErrorReport.h"
+#include "db/schema/Installation.h"
+#include "db/schema/TemplateBuilder.h"
+#include "platform/SystemDef.h"
+#include "tests/support/RecordingUi.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TemplateDatabase.h"
+
+#include <gtest/gtest.h>
+
+namespace qz::test {
+
+class TInstallationFixture : public ::testing::Test {
+protected:
+    TTempFolder root;
+    TScopedEnv env;
+    TRecordingUi ui;
+    TMainFormPaths form;
+    std::filesystem::path dataFolder;
+
+    void SetUp() override
+    {
+        env.Set("QZ_COMMON_APPDATA", (root.Path() / "common").string()).Set("QZ_DOCUMENTS", (root.Path() / "docs").string());
+        env.Set("TEMP", root.Path().string());
+        schema::MakeInstallation({.CommonDataPath = (root.Path() / "common").string(), .FreeRows = 10});
+        InitSystemPaths(form, root.Path() / "install" / "bin" / "qzconvert");
+        dataFolder = std::filesystem::path(SystemDef().SysDbDir) / "0001";
+        schema::RestoreWithTool(TemplateFolder() / "QrvAcc11.610", dataFolder / "qrvacc.fdb");
+        SystemDef().DataDir = dataFolder.string();
+        ResetDbFatalForTests();
+    }
+
+    void TearDown() override
+    {
+        DM().AccDatDisconnect("", false, false);
+        DM().AccDefDisconnect();
+    }
+
+    void ExecData(std::string_view sql)
+    {
+        fb::TTransactionScope scope(DM().IBTransactionDAT);
+        fb::ExecuteImmediate(DM().IBTransactionDAT, sql);
+        scope.Commit();
+    }
+
+    std::int64_t QueryData(std::string_view sql)
+    {
+        fb::TTransactionScope scope(DM().IBTransactionDAT);
+        return QueryInt(DM().IBTransactionDAT, sql);
+    }
+};
+
+}  // namespace qz::test
