@@ -87,11 +87,20 @@ std::string TDM::DatabaseName(const std::string& host, const std::string& folder
     return path;
 }
 
+std::string TDM::HostOrDefault(const std::string& host)
+{
+    if (!host.empty())
+        return host;
+    if (!SystemDef().DbHost.empty())
+        return SystemDef().DbHost;
+    return ServerMode() ? ProgramValues().ServerHost : std::string();
+}
+
 bool TDM::fnAccDefConnected(const std::string& host, int reportFlag)
 {
     if (IBDatabaseDEF.Connected())
         return true;
-    const std::string useHost = host.empty() ? SystemDef().DbHost : host;
+    const std::string useHost = HostOrDefault(host);
     try {
         IBDatabaseDEF = fb::TAttachment::Attach(
             ParamsFor(DatabaseName(useHost, SystemDef().SysDbDir, ProgramValues().SysDbFileName)));
@@ -124,7 +133,7 @@ bool TDM::fnAccDatConnected(const std::string& host, const std::string& folder, 
     static constexpr std::string_view kMessage =
         "ユーザーデータベースの接続処理に失敗しました。\rDBファイルが削除、破損 または 使用中の可能性がありますので接続パスを確認して下さい。";
     CloseData();
-    accDatHost_ = host.empty() ? SystemDef().DbHost : host;
+    accDatHost_ = HostOrDefault(host);
     accDatFolder_ = folder.empty() ? SystemDef().DataDir : folder;
     accDatHasParams_ = true;
     try {
@@ -178,7 +187,7 @@ bool TDM::ProbeInUseLocally(const std::string& database)
 bool TDM::AccDatInConnection(int kind, const std::string& host, bool keepConnection, const std::string& folder)
 {
     const std::string file = kind == 0 ? ProgramValues().SysDbFileName : ProgramValues().DataDbFileName;
-    const std::string useHost = host.empty() ? SystemDef().DbHost : host;
+    const std::string useHost = HostOrDefault(host);
     const bool remote = ServerMode() && !useHost.empty() && useHost != kLocalHost;
     const std::string path = (fs::path(folder) / file).string();
     const std::string wanted = Lower(remote ? ServerLongToShortFileName(path) : path);

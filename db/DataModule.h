@@ -79,6 +79,9 @@ public:
     const std::string& AccDatHost() const { return accDatHost_; }
     const std::string& AccDatFolder() const { return accDatFolder_; }
 
+    // The host a call means: the given one, else the database host, else the configured server host.
+    static std::string HostOrDefault(const std::string& host);
+
 private:
     void CloseData();
     bool ProbeInUseLocally(const std::string& database);

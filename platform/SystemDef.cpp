@@ -93,7 +93,8 @@ void ReadConnectionFile(TSystemDef& system, TProgramValues& program, TMainFormPa
         program.ConnectionMode = 1;
         form.ServerMode = true;
         system.SysDbDir = system.DataDir = ini->ReadString("SERVER", "SYSDIR");
-        form.ServerHost = UpperAscii(ini->ReadString("SERVER", "HOSTNAME"));
+        program.ServerHost = ini->ReadString("SERVER", "HOSTNAME");
+        form.ServerHost = UpperAscii(program.ServerHost);
         form.SystemRootKey = "QUORVELZAIMU";
     } else {
         program.ConnectionMode = 0;

@@ -71,6 +71,7 @@ struct TProgramValues {
     std::string SysDbFileName;     // "qrvaccdef.fdb"
     std::string DataDbFileName;    // "qrvacc.fdb"
     int ConnectionMode = 0;        // 0 local, 1 server
+    std::string ServerHost;        // server mode: HOSTNAME of the connection file, as written there
     bool IsRevisedEdition = false;
 
     const TEditionValues& Edition() const { return EditionValues(IsRevisedEdition); }

@@ -7,6 +7,7 @@
 #include "db/DbErrorText.h"
 #include "db/ErrorReport.h"
 #include "db/SqlHelpers.h"
+#include "tests/support/ScopedEnv.h"
 #include "db/schema/Installation.h"
 #include "db/schema/TemplateBuilder.h"
 #include "platform/SystemDef.h"
@@ -260,6 +261,53 @@ TEST_F(DataModuleTest, DisconnectingWithListUpdateRefreshesTheRow)
     EXPECT_EQ(record.SHOUGOU, "髙橋商店");
     EXPECT_EQ(record.DATACODE, "000123");
     EXPECT_EQ(record.KISHU, TDate::Ymd(2025, 4, 1));
+}
+
+}  // namespace
+}  // namespace qz
+
+namespace qz {
+namespace {
+
+using DataModuleHelpers = test::TInstallationFixture;
+
+TEST_F(DataModuleHelpers, FactoriesGiveStatementsOnTheRightDatabase)
+{
+    ASSERT_TRUE(DM().fnAccDatConnected("", "", false));
+    const auto procedure = NewStoredProc("ACCDAT", "SP_HOJO_KAMOKUSZ_INS");
+    ASSERT_TRUE(procedure);
+    EXPECT_EQ(procedure->ParamNames(), (std::vector<std::string>{"PSCODE", "PKCODE", "PHCODE"}));
+    EXPECT_TRUE(NewSQL("ACCDAT"));
+    EXPECT_TRUE(NewQuery("ACCDEF", false));
+    EXPECT_FALSE(NewStoredProc("ACCDAT", "NO SUCH PROCEDURE"));
+}
+
+TEST(DataModuleOnServer, SystemDatabaseAndFileOperationsOnTheServer)
+{
+    const char* host = std::getenv("QZ_TEST_SERVER");
+    if (!host || !*host)
+        GTEST_SKIP() << "no Firebird server: QZ_TEST_SERVER is not set (scripts/test.sh starts one on 127.0.0.1)";
+    test::TTempFolder common, server;
+    test::TScopedEnv env;
+    env.Set("QZ_COMMON_APPDATA", common.Path().string()).Set("QZ_DOCUMENTS", (common.Path() / "docs").string());
+    schema::MakeInstallation({.CommonDataPath = common.Path().string(), .FreeRows = 3, .ServerHost = host,
+                              .ServerDataDir = server.Path().string()});
+    TMainFormPaths form;
+    InitSystemPaths(form, "/opt/qz/bin/qzconvert");
+    ASSERT_TRUE(form.ServerMode);
+    test::TRecordingUi ui;
+    ASSERT_TRUE(DM().fnAccDefConnected(host, 1));
+    const std::string folder = (server.Path() / "0009").string();
+    EXPECT_FALSE(DM().DirectoryExistsAt(TFileLocation::Server, folder));
+    EXPECT_TRUE(DM().MakeDirectoryAt(TFileLocation::Server, folder));
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_TRUE(DM().FileExistsAt(TFileLocation::Server, (server.Path() / "qrvaccdef.fdb").string()));
+    EXPECT_EQ(DM().ShortNameAt(TFileLocation::Server, folder), folder);
+    // The services manager of the server sees the system database this program holds.
+    EXPECT_TRUE(DM().AccDatInConnection(0, host, true, server.Path().string()));
+    DM().AccDefDisconnect();
+    EXPECT_FALSE(DM().AccDatInConnection(0, host, true, server.Path().string()));
+    ProgramValues().ConnectionMode = 0;
 }
 
 }  // namespace
