@@ -3,8 +3,10 @@
 #include "common/Format.h"
 #include "common/SjisText.h"
 #include "common/TextHelpers.h"
+#include "common/Ui.h"
 #include "db/DataModule.h"
 #include "db/ErrorReport.h"
+#include "platform/IniFile.h"
 #include "platform/SystemDef.h"
 
 #include <filesystem>
@@ -428,6 +430,26 @@ bool TDataSentakuListCtl::ResolveFolder(const std::string& path, TDataSentakuRec
     }
     GetDataListChildRecord(record);
     return true;
+}
+
+bool TDataSentakuListCtl::CheckSharedDataState(const TDataSentakuRec& record) const
+{
+    if (record.NETDRIVE != 1)
+        return true;
+    const TIniFile info((fs::path(record.PASNAME) / "qrvacc.inf").string());
+    const bool damaged = info.ReadString("DATASTS", "DAMAGED") == "1";
+    const std::string opcode = info.ReadString("DATASTS", "OPCODE");
+    const bool usedByOther = info.ReadString("DATASTS", "INUSE") == "1" && opcode != std::to_string(SystemDef().UserCode);
+    if (!damaged && !usedByOther)
+        return true;
+    const std::string text =
+        damaged ? "共有サーバー上のデータが破損しているため、共有データの取得を中止します。\rデータのバックアップを行っている場合は、"
+                  "適正な方法で破損前の状態へ戻して下さい。"
+                : "共有データは現在使用されています。";
+    Ui().ShowMessage(TMessageKind::Warning,
+                     "選択データの状態\n【データフォルダ】\n　" + record.PASNAME + "\n【オペレータ】\n　" + opcode +
+                         "\n【オペレータ名】\n　" + info.ReadString("DATASTS", "COMPUTER") + "\n" + text);
+    return false;
 }
 
 void TDataSentakuListCtl::CopyBasicInformation(const TACCINF& info, TDataSentakuRec& record)

@@ -73,6 +73,10 @@ public:
     TSharePath ConvLocalPathToSharePath(const std::string& path);
     bool GetLocalPathToData(const std::string& path, TDataSentakuRec& record);
 
+    // For shared data (NETDRIVE 1): false, after a box titled "選択データの状態", when the folder's
+    // data-information record says another operator uses it or that the shared copy is damaged.
+    bool CheckSharedDataState(const TDataSentakuRec& record) const;
+
     // Copies the basic information of a data database into its row (name, codes, period, version).
     static void CopyBasicInformation(const TACCINF& info, TDataSentakuRec& record);
 

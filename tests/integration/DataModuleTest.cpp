@@ -312,3 +312,51 @@ TEST(DataModuleOnServer, SystemDatabaseAndFileOperationsOnTheServer)
 
 }  // namespace
 }  // namespace qz
+
+namespace qz {
+namespace {
+
+using ErrorFiles = test::TInstallationFixture;
+
+TEST_F(ErrorFiles, ShowSqlErrorShowsAndSavesTheDetails)
+{
+    // Files that cannot be written are an error of their own, not a silent loss.
+    EXPECT_THROW(ShowSqlError(fb::TFbError(335544665, -803, "x"), "x"), std::runtime_error);
+    fs::create_directories(SystemDef().InstallDir);
+    ShowSqlError(fb::TFbError(335544665, -803, "violation of PRIMARY or UNIQUE KEY constraint"), "登録に失敗しました。");
+    const std::string shown = ui.LastText();
+    EXPECT_TRUE(shown.starts_with("登録に失敗しました。\nErrCode<335544665>  SQLCODE<-803>\nviolation of PRIMARY"));
+    EXPECT_NE(shown.find("（同じコードが登録されています。"), std::string::npos);
+    const fs::path install = SystemDef().InstallDir;
+    const std::string saved = DecodeCp932(test::ReadBytes(install / "FB_ERROR.TXT"));
+    EXPECT_NE(saved.find("PG_VERSION[1.0.11]\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("Serial["), std::string::npos);
+    ShowSqlError(fb::TFbError(335544665, -803, "again"), "二回目", nullptr);
+    const std::string log = DecodeCp932(test::ReadBytes(install / "FB_ERROR.LOG"));
+    EXPECT_NE(log.find("登録に失敗しました。"), std::string::npos);
+    EXPECT_NE(log.find("二回目"), std::string::npos);
+    EXPECT_EQ(DecodeCp932(test::ReadBytes(install / "FB_ERROR.TXT")).find("登録に失敗しました。"), std::string::npos);
+
+    std::vector<std::string> list;
+    ShowSqlError(fb::TFbError(335544665, -803, "server text"), "一覧へ", &list);
+    EXPECT_EQ(ui.LastText().find("server text"), std::string::npos);  // with a list, the server's text stays out
+    EXPECT_EQ(list.front(), "一覧へ");
+}
+
+TEST_F(ErrorFiles, SharedDataInUseByAnotherOperatorIsRefused)
+{
+    TDataSentakuListCtl list;
+    TDataSentakuRec record;
+    record.PASNAME = dataFolder.string();
+    record.NETDRIVE = 0;
+    EXPECT_TRUE(list.CheckSharedDataState(record));
+    record.NETDRIVE = 1;
+    EXPECT_TRUE(list.CheckSharedDataState(record));
+    test::WriteBytes(dataFolder / "qrvacc.inf", "[DATASTS]\r\nINUSE=1\r\nOPCODE=100001234\r\nCOMPUTER=PC-2\r\n");
+    EXPECT_FALSE(list.CheckSharedDataState(record));
+    EXPECT_NE(ui.LastText().find("共有データは現在使用されています。"), std::string::npos);
+    EXPECT_NE(ui.LastText().find("　100001234"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace qz
