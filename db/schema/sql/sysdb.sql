@@ -31,7 +31,6 @@ CREATE TABLE DATALIST (
     YOBI2 VARCHAR(100),
     YOBI3 VARCHAR(100)
 )^
-CREATE INDEX DATALIST_PASNAME ON DATALIST COMPUTED BY (UPPER(PASNAME))^
 
 -- The same list per data place (shared servers with several data places).
 CREATE TABLE DATALIST_EX (
