@@ -1,0 +1,45 @@
+#pragma once
+// Reading the extract's CSV files: line splitting with the source product's unquoting rule, the
+// column-count checks with their messages, typed columns, and the ordering of branches and departments.
+
+#include "convert/ExtractRecords.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qz {
+
+// Unquotes the first field that starts with a double quote after a comma: the quotes go, and the
+// commas inside become ";". A field quoted at the very start of a line is not recognised.
+std::string UnquoteLine(std::string_view line);
+
+// The entry (file or folder) in the folder whose name matches without regard to letter case, the exact
+// name first; an empty path when there is none.
+std::filesystem::path FindIgnoringCase(const std::filesystem::path& folder, std::string_view name);
+// The same for a regular file.
+std::filesystem::path FindFileIgnoringCase(const std::filesystem::path& folder, std::string_view name);
+
+// The lines of a text file as raw bytes (CR LF, LF or CR line ends); an empty vector for an empty file.
+std::vector<std::string> LoadRawLines(const std::filesystem::path& file);
+
+// Reads one extract file of the folder into records; messages go to errors. Nothing is raised.
+std::vector<TExtractRecord> ReadExtractFile(const std::filesystem::path& extractFolder, const TExtractFileSpec& spec,
+                                            std::vector<std::string>& errors);
+
+// The same, typed as the file's record type.
+template <typename TRecord>
+std::vector<TRecord> ReadExtract(const std::filesystem::path& extractFolder, const TExtractFileSpec& spec,
+                                 std::vector<std::string>& errors)
+{
+    std::vector<TRecord> records;
+    for (TExtractRecord& record : ReadExtractFile(extractFolder, spec, errors)) {
+        TRecord typed;
+        typed.Values() = std::move(record.Values());
+        records.push_back(std::move(typed));
+    }
+    return records;
+}
+
+}  // namespace qz

@@ -1,0 +1,80 @@
+#pragma once
+// Records of the source product's extract files: one record per CSV line, columns typed as the file's
+// layout says (integer, text, amount in ten-thousandths, date).
+
+#include "common/Date.h"
+#include "common/Money.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace qz {
+
+// One column value; a rejected line leaves every column at its zero value.
+using TExtractValue = std::variant<std::int64_t, std::string, TMoney, TDate>;
+
+class TExtractRecord {
+public:
+    // The value of a column; a column the record does not have (or of another type) reads as zero/empty.
+    std::int64_t Int(std::size_t column) const;
+    const std::string& Text(std::size_t column) const;
+    TMoney Amount(std::size_t column) const;
+    TDate Date(std::size_t column) const;
+    std::size_t ColumnCount() const { return values_.size(); }
+    bool Empty() const { return values_.empty(); }
+
+    // The year code of every file (column 1).
+    std::int64_t YearCode() const { return Int(1); }
+
+    std::vector<TExtractValue>& Values() { return values_; }
+
+private:
+    std::vector<TExtractValue> values_;
+};
+
+// One type per extract file, so a record of one file cannot be taken for another's.
+struct Tcmkansig : TExtractRecord {};   // CM/CMKANSIG.CSV  client resources per year
+struct Tcmhonten : TExtractRecord {};   // CM/CMHONTEN.CSV  head office and branches
+struct TCMBUMON : TExtractRecord {};    // CM/CMBUMON.CSV   departments
+struct Ttadatama : TExtractRecord {};   // CM/TADATAMA.CSV  accounting data management
+struct TZMKANNEN : TExtractRecord {};   // ZM/ZMKANNEN.CSV  client settings per year
+struct TZMHONKAN : TExtractRecord {};   // ZM/ZMHONKAN.CSV  departments managed per branch
+struct TZMKANJYO : TExtractRecord {     // ZM/ZMKANJYO.CSV  accounts
+    int WorkFlag = 0;                   // 1: a main account that has branch-numbered accounts
+};
+struct TZMRYAKU : TExtractRecord {};    // ZM/ZMRYAKU.CSV   abbreviation summaries
+struct TZMRENSOU : TExtractRecord {};   // ZM/ZMRENSOU.CSV  associative summaries
+struct TZMUCHIWAK : TExtractRecord {};  // ZM/ZMUCHIWA.CSV  sub-accounts
+struct TZMUCHZAN : TExtractRecord {};   // ZM/ZMUCHZAN.CSV  balances per account and sub-account
+struct TZMBUMZAN : TExtractRecord {};   // ZM/ZMBUMZAN.CSV  balances per account and department
+struct TZMKESAN : TExtractRecord {};    // ZM/ZMKESAN.CSV   financial statement settings
+struct TZMSIWAJI : TExtractRecord {};   // ZM/ZMSIWAJI.CSV  journal dictionary
+
+// How a file is read: its path, its column types for the larger accepted count ("i" integer, "t" text,
+// "s" text with ";" turned back into ",", "a" amount, "d" date), the smaller accepted count, whether
+// quoted fields are unquoted, the limits and texts of the messages.
+struct TExtractFileSpec {
+    std::string_view Folder;          // "CM" or "ZM"
+    std::string_view FileName;        // as the program names it; found without regard to letter case
+    std::string_view Columns;         // one letter per column of the larger count
+    std::size_t SmallerCount;
+    bool Quoted;
+    bool TrailingQuoteVariant;        // ZMRENSOU: a line ending in a quote is unquoted too
+    bool Ordered;                     // CMHONTEN, CMBUMON: records in byte order of year code and column 3
+    std::size_t TooFewLimit;          // count <= limit: TooFewText
+    std::size_t TooManyLimit;         // count >= limit: TooManyText
+    std::string_view TooFewText;
+    std::string_view TooManyText;
+    std::string_view MissingText;
+    std::string_view DumpTag;         // "[01]" ... of the error log
+};
+
+namespace extract {
+extern const TExtractFileSpec Cmkansig, Cmhonten, Cmbumon, Tadatama, Zmkannen, Zmhonkan, Zmkanjyo, Zmryaku,
+    Zmrensou, Zmuchzan, Zmbumzan, Zmkesan, Zmuchiwa, Zmsiwaji;
+}
+
+}  // namespace qz

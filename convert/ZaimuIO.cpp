@@ -1,0 +1,225 @@
+#include "convert/ZaimuIO.h"
+
+#include "common/Base64.h"
+#include "common/Cp932.h"
+#include "common/Format.h"
+#include "common/SjisText.h"
+#include "common/Ui.h"
+#include "convert/CsvReader.h"
+#include "db/DataModule.h"
+#include "platform/ShellFolders.h"
+#include "platform/SystemDef.h"
+
+#include <charconv>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace qz {
+namespace {
+
+int RequireInt(const std::string& text, std::string_view what)
+{
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        throw TConversionError(Format("'%s' は有効な整数ではありません。(%s)", text, what));
+    return value;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        text += (i == 0 ? "" : "\r\n") + lines[i];
+    return text;
+}
+
+}  // namespace
+
+TQZaimuIO::TQZaimuIO() = default;
+
+std::string TQZaimuIO::ReadAll()
+{
+    const std::string summary = ReadManifest(CsvDir, Dtmanage);
+    ZenzenkiNendoCode = -1;
+    ZenkiNendoCode = -1;
+    SentakuNendoCode = Dtmanage.NendoCount == 0 ? -1 : 0;
+    ReadErrors.clear();
+    Cmkansig = ReadExtract<Tcmkansig>(CsvDir, extract::Cmkansig, ReadErrors);
+    Cmhonten = ReadExtract<Tcmhonten>(CsvDir, extract::Cmhonten, ReadErrors);
+    Cmbumon = ReadExtract<TCMBUMON>(CsvDir, extract::Cmbumon, ReadErrors);
+    Tadatama = ReadExtract<Ttadatama>(CsvDir, extract::Tadatama, ReadErrors);
+    Zmkannen = ReadExtract<TZMKANNEN>(CsvDir, extract::Zmkannen, ReadErrors);
+    Zmhonkan = ReadExtract<TZMHONKAN>(CsvDir, extract::Zmhonkan, ReadErrors);
+    Zmkanjyo = ReadExtract<TZMKANJYO>(CsvDir, extract::Zmkanjyo, ReadErrors);
+    Zmryaku = ReadExtract<TZMRYAKU>(CsvDir, extract::Zmryaku, ReadErrors);
+    Zmrensou = ReadExtract<TZMRENSOU>(CsvDir, extract::Zmrensou, ReadErrors);
+    Zmuchzan = ReadExtract<TZMUCHZAN>(CsvDir, extract::Zmuchzan, ReadErrors);
+    Zmbumzan = ReadExtract<TZMBUMZAN>(CsvDir, extract::Zmbumzan, ReadErrors);
+    Zmkesan = ReadExtract<TZMKESAN>(CsvDir, extract::Zmkesan, ReadErrors);
+    Zmuchiwa = ReadExtract<TZMUCHIWAK>(CsvDir, extract::Zmuchiwa, ReadErrors);
+    Zmsiwaji = ReadExtract<TZMSIWAJI>(CsvDir, extract::Zmsiwaji, ReadErrors);
+    return summary;
+}
+
+std::string TQZaimuIO::SetCsvDir(const fs::path& folder)
+{
+    if (folder == CsvDir)
+        return {};
+    CsvDir = folder;
+    try {
+        return ReadAll();
+    } catch (const TConversionError&) {
+        // Forget the folder, so that choosing it again reads it again.
+        CsvDir.clear();
+        throw;
+    }
+}
+
+std::string TQZaimuIO::ReadErrorText() const
+{
+    return JoinLines(ReadErrors);
+}
+
+void TQZaimuIO::SelectNendo(int code, TZMKANNEN& year)
+{
+    for (std::size_t i = 0; i < Zmkannen.size(); ++i) {
+        if (Zmkannen[i].YearCode() != code)
+            continue;
+        const int kamoku = RequireInt(Zmkannen[i].Text(34), "科目コード桁数");
+        const int hojo = RequireInt(Zmkannen[i].Text(36), "補助コード桁数");
+        int bumon = BumonKetasu;
+        for (const Tcmkansig& resource : Cmkansig)
+            if (resource.YearCode() == SentakuNendoCode)
+                bumon = RequireInt(resource.Text(3), "部門コード桁数");
+        year = Zmkannen[i];
+        NendoIndex = static_cast<int>(i);
+        KamokuKetasu = kamoku;
+        HojoKetasuMoto = hojo;
+        HojoKetasu = hojo > 4 ? 4 : hojo;
+        BumonKetasu = bumon;
+        return;
+    }
+}
+
+std::string TQZaimuIO::DateText8(std::string_view text)
+{
+    return Format("%s/%s/%s", text.substr(0, 4), text.substr(std::min<std::size_t>(4, text.size()), 2),
+                  text.substr(std::min<std::size_t>(6, text.size()), 2));
+}
+
+int TQZaimuIO::CountJournalLines() const
+{
+    const fs::path zm = FindIgnoringCase(CsvDir, "ZM");
+    const fs::path file = zm.empty() ? fs::path() : FindFileIgnoringCase(zm, "ZMSIWAKE.CSV");
+    if (file.empty())
+        return 0;
+    int count = 0;
+    for (const std::string& line : LoadRawLines(file)) {
+        // The year code and the debit/credit mark come before any quoted text of the line.
+        std::size_t start = 0;
+        std::vector<std::string_view> head;
+        const std::string_view view = line;
+        while (head.size() < 6) {
+            const std::size_t comma = view.find(',', start);
+            head.push_back(view.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+            if (comma == std::string_view::npos)
+                break;
+            start = comma + 1;
+        }
+        if (head.size() == 6 && head[5] == "1" && head[1] == std::to_string(SentakuNendoCode))
+            ++count;
+    }
+    return count;
+}
+
+void TQZaimuIO::WriteErrorLog(const std::string& text)
+{
+    try {
+        const fs::path file = fs::path(ShellFolderPath(CSIDL_PERSONAL)) / "Quorvel_ConvertError.log";
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        if (!out)
+            throw std::runtime_error(Format("ファイルを作成できません。<%s>", file.string()));
+        const auto plain = [&](const std::string& line) { out << EncodeCp932(line) << "\r\n"; };
+        const auto encodedBytes = [&](const std::string& prefix, const std::string& bytes) {
+            out << EncodeBase64(EncodeBase64(prefix + bytes)) << "\r\n";
+        };
+        const auto encoded = [&](const std::string& prefix, const std::string& line) {
+            encodedBytes(EncodeCp932(prefix), EncodeCp932(line));
+        };
+
+        std::vector<std::string> head;
+        for (std::size_t start = 0; start <= text.size();) {
+            const std::size_t end = text.find('\n', start);
+            std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            head.push_back(line);
+            if (end == std::string::npos)
+                break;
+            start = end + 1;
+        }
+        head.insert(head.end(), {"", "FileVersion=" + std::string(ProgramValues().Edition().ToolVersion), "",
+                                 "-----科目index -------"});
+        head.insert(head.end(), KamokuIndex.begin(), KamokuIndex.end());
+        head.push_back("-----補助index -------");
+        head.insert(head.end(), HojoIndex.begin(), HojoIndex.end());
+        head.push_back("----------------------");
+        for (const std::string& line : head)
+            plain(line);
+
+        const auto date = [](TDate d) { return d.ToText(); };
+        const std::vector<std::string> settings = {
+            Format("現事業年度配列番号=%d", NendoIndex), Format("前々期事業年度内部コード=%d", ZenzenkiNendoCode),
+            Format("前期事業年度内部コード=%d", ZenkiNendoCode), Format("選択した事業年度内部コード=%d", SentakuNendoCode),
+            "期首=" + date(Kisyu), "期末=" + date(Kimatu), Format("締日=%d", Simebi), "開始月=" + date(KaisiTuki),
+            Format("開始月番号=%d", KaisiTukiNo), Format("税込税抜処=%d", ZeiSyori), Format("消費税簡易=%d", KaniKazei),
+            Format("フリーコード使用=%d", FreeCodeSiyou ? 1 : 0), Format("フリーコード桁オーバー=%d", FreeCodeOver ? 1 : 0),
+            Format("フリーコード置換桁数=%d", FreeCodeKetasu), Format("部門コード桁数=%d", BumonKetasu),
+            Format("科目コード桁数=%d", KamokuKetasu), Format("補助コード桁数=%d", HojoKetasu),
+            Format("個人不動産の場合科目体系=%d", FudosanTaikei), Format("法人個人区分=%d", HoujinKojin),
+            Format("残高種別指定=%d", ZandakaSyubetu), Format("支店数=%d", SitenSu), Format("部門数=%d", BumonSu),
+            Format("科目数=%d", KamokuSu), Format("補助数=%d", HojoSu), Format("補助数=%d", HojoSu)};
+        for (const std::string& line : settings)
+            encoded("//", line);
+        for (std::size_t i = 0; i < TokuteiKamoku.size(); ++i)
+            encoded("//", Format("特定科目[%d]=%s", i, TokuteiKamoku[i]));
+
+        const fs::path manifest = FindFileIgnoringCase(CsvDir, "dtmanage.inf");
+        if (!manifest.empty())
+            for (const std::string& line : LoadRawLines(manifest))
+                encodedBytes("[INI]", line);
+        for (const TExtractFileSpec* spec : {&extract::Cmkansig, &extract::Cmhonten, &extract::Cmbumon, &extract::Tadatama,
+                                             &extract::Zmkannen, &extract::Zmhonkan, &extract::Zmkanjyo, &extract::Zmryaku,
+                                             &extract::Zmrensou, &extract::Zmuchzan, &extract::Zmbumzan, &extract::Zmkesan,
+                                             &extract::Zmuchiwa, &extract::Zmsiwaji}) {
+            const fs::path folder = FindIgnoringCase(CsvDir, spec->Folder);
+            const fs::path found = folder.empty() ? fs::path() : FindFileIgnoringCase(folder, spec->FileName);
+            if (found.empty())
+                continue;
+            for (const std::string& line : LoadRawLines(found))
+                encodedBytes(std::string(spec->DumpTag), line);
+        }
+
+        // The journal sort table, while the data database of a run is attached.
+        if (DM().IBDatabaseDAT.Connected() && DM().fnExistence_Table("ONETIME_SIWAKE")) {
+            fb::TTransactionScope scope(DM().IBTransactionDAT);
+            fb::TStatement query(DM().IBTransactionDAT);
+            query.Prepare("SELECT TEXT FROM ONETIME_SIWAKE ORDER BY JIGYOUNENDONAIBUCD ,TORIHIKIBI,HONSITENNAIBUCD ,"
+                          "DENPYOUNAIBUCD ,TAISYAKUKUBUN ");
+            query.Open();
+            while (query.Fetch())
+                encoded("[15]", query.AsString(0));
+            query.Close();
+            scope.Commit();
+        }
+        out.flush();
+        if (!out)
+            throw std::runtime_error(Format("ファイルに書き込めません。<%s>", file.string()));
+    } catch (const std::exception& error) {
+        ShowError(std::string("エラーログ:") + error.what());
+    }
+}
+
+}  // namespace qz

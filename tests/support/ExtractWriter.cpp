@@ -1,0 +1,300 @@
+#include "tests/support/ExtractWriter.h"
+
+#include "common/Cp932.h"
+#include "common/Format.h"
+
+#include <algorithm>
+#include <array>
+#include <fstream>
+#include <set>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace qz::test {
+namespace {
+
+using TFields = std::vector<std::string>;
+using TSlots = std::array<std::int64_t, 16>;
+
+// A text field of a file whose reader unquotes: quoted when it holds a comma.
+std::string Quoted(const std::string& text)
+{
+    return text.find(',') == std::string::npos ? text : "\"" + text + "\"";
+}
+
+std::string Join(const TFields& fields)
+{
+    std::string line;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        line += (i == 0 ? "" : ",") + fields[i];
+    return line;
+}
+
+std::string Digits8(TDate date)
+{
+    return Format("%04d%02d%02d", date.Year(), date.Month(), date.Day());
+}
+
+TFields Filled(std::size_t count, const std::string& filler = "")
+{
+    return TFields(count, filler);
+}
+
+class TFileSet {
+public:
+    TFileSet(const TExtractDescription& description, const fs::path& folder) : description_(description), folder_(folder) {}
+
+    void Add(const std::string& file, const std::string& line) { lines_[file].push_back(line); }
+    void Touch(const std::string& file) { lines_[file]; }
+
+    void Write() const
+    {
+        for (const auto& [file, lines] : lines_) {
+            if (std::find(description_.OmittedFiles.begin(), description_.OmittedFiles.end(), file) !=
+                description_.OmittedFiles.end())
+                continue;
+            const fs::path path = folder_ / (file.starts_with("CM") || file == "TADATAMA.CSV" ? "CM" : "ZM") / file;
+            std::ofstream out(path, std::ios::binary | std::ios::trunc);
+            for (const std::string& line : lines)
+                out << EncodeCp932(line) << "\r\n";
+            const auto [first, last] = description_.ExtraLines.equal_range(file);
+            for (auto it = first; it != last; ++it)
+                out << it->second << "\r\n";
+            if (!out)
+                throw std::runtime_error("cannot write " + path.string());
+        }
+    }
+
+private:
+    const TExtractDescription& description_;
+    fs::path folder_;
+    std::map<std::string, std::vector<std::string>> lines_;
+};
+
+int SlotIndex(const TExtractYear& year, TDate date)
+{
+    const int months = (date.Year() * 12 + date.Month()) - (year.Start.Year() * 12 + year.Start.Month());
+    const int month = std::clamp(months, 0, 11);
+    return month + month / 3;
+}
+
+const TExtractAccount& AccountOf(const TExtractDescription& description, const std::string& code)
+{
+    for (const TExtractAccount& account : description.Accounts)
+        if (account.Code == code)
+            return account;
+    throw std::invalid_argument("extract description: unknown account " + code);
+}
+
+// Debit and credit movements per slot of a (branch, account, sub-account or department) key.
+struct TMovements {
+    TSlots Debit{};
+    TSlots Credit{};
+};
+using TKey = std::tuple<std::string, std::string, std::string>;
+
+std::map<TKey, TMovements> MovementsBy(const TExtractYear& year, bool byDepartment)
+{
+    std::map<TKey, TMovements> movements;
+    for (const TExtractEntry& entry : year.Entries) {
+        const int slot = SlotIndex(year, entry.Date);
+        const std::string debitDetail = byDepartment ? entry.DebitDepartment : entry.DebitSub;
+        const std::string creditDetail = byDepartment ? entry.CreditDepartment : entry.CreditSub;
+        if (!byDepartment || !debitDetail.empty())
+            movements[{entry.Branch, entry.Debit, debitDetail}].Debit[static_cast<std::size_t>(slot)] += entry.Amount;
+        if (!byDepartment || !creditDetail.empty())
+            movements[{entry.Branch, entry.Credit, creditDetail}].Credit[static_cast<std::size_t>(slot)] += entry.Amount;
+    }
+    return movements;
+}
+
+// A balance line: opening in column 6, then the cumulative debit series (with the opening on a debit
+// account) and the cumulative credit series (with the opening on a credit account), 16 slots each.
+TFields BalanceLine(const TExtractDescription& description, const TExtractYear& year, const TKey& key,
+                    const std::string& kind, std::int64_t opening, const TMovements& movement)
+{
+    const auto& [branch, account, detail] = key;
+    const bool debitSide = AccountOf(description, account).Side != "2";
+    TFields fields = {std::to_string(description.ClientNo), std::to_string(year.Code), branch, account, detail, kind,
+                      std::to_string(opening)};
+    std::int64_t debit = debitSide ? opening : 0, credit = debitSide ? 0 : opening;
+    TFields first, second;
+    for (std::size_t slot = 0; slot < 16; ++slot) {
+        debit += movement.Debit[slot];
+        credit += movement.Credit[slot];
+        first.push_back(std::to_string(debit));
+        second.push_back(std::to_string(credit));
+    }
+    fields.insert(fields.end(), first.begin(), first.end());
+    fields.insert(fields.end(), second.begin(), second.end());
+    return fields;
+}
+
+void WriteManifest(const TExtractDescription& d, const fs::path& folder)
+{
+    std::vector<std::string> lines = {"[CommonInf]", "SaveDate=" + d.SaveDate, "SaveTime=" + d.SaveTime,
+                                      Format("DBVersion=%d", d.DBVersion), Format("DataVersion=%d", d.DataVersion),
+                                      "", "[KanyosakiInf]", Format("KanyosakiCode=%s,%d", d.ClientCode, d.ClientNo),
+                                      "KanyosakiName=" + d.ClientName};
+    for (std::size_t i = 0; i < d.Years.size(); ++i)
+        lines.push_back(Format("JigyouNendo%d=%s-%s,%d", i + 1, d.Years[i].Start.ToText(), d.Years[i].End.ToText(),
+                               d.Years[i].Code));
+    std::ofstream out(folder / "dtmanage.inf", std::ios::binary | std::ios::trunc);
+    for (const std::string& line : lines)
+        out << EncodeCp932(line) << "\r\n";
+}
+
+void WriteYearMasters(const TExtractDescription& d, const TExtractYear& year, TFileSet& files)
+{
+    const std::string no = std::to_string(d.ClientNo), code = std::to_string(year.Code);
+    files.Add("CMKANSIG.CSV", Join({no, code, "", std::to_string(d.DepartmentDigits), "0", "0"}));
+    for (const TExtractBranch& branch : d.Branches)
+        files.Add("CMHONTEN.CSV", Join({no, code, branch.Code, branch.OrderKey, branch.Name, "", "", "", "", "", ""}));
+    for (const TExtractDepartment& department : d.Departments)
+        files.Add("CMBUMON.CSV", Join({no, code, department.Code, department.DisplayCode, department.Name, "", "0", "",
+                                       "", "", ""}));
+    files.Add("TADATAMA.CSV", Join({no, code, Digits8(year.Start), Digits8(year.End), "", "", "", "", "", "0", "", ""}));
+
+    TFields kannen = Filled(64);
+    kannen[0] = no;
+    kannen[1] = code;
+    kannen[14] = d.FreeCodes ? "1" : "0";
+    kannen[30] = d.BusinessKind;
+    kannen[31] = d.Corporation ? "1" : "2";
+    kannen[34] = std::to_string(d.AccountDigits);
+    kannen[36] = std::to_string(d.SubDigits);
+    for (std::size_t c = 42; c <= 57; ++c)
+        kannen[c] = "0";
+    kannen[59] = d.TaxProcessing;
+    kannen[63] = "0";
+    files.Add("ZMKANNEN.CSV", Join(kannen));
+
+    for (const auto& [branch, department] : d.ManagedDepartments)
+        files.Add("ZMHONKAN.CSV", Join({no, code, branch, department}));
+    for (const TExtractAccount& a : d.Accounts) {
+        TFields fields = Filled(25);
+        fields[0] = no;
+        fields[1] = code;
+        fields[2] = a.Code;
+        fields[3] = a.UserCode;
+        fields[4] = a.Level1;
+        fields[6] = a.Level2;
+        fields[8] = a.Level3;
+        fields[11] = Quoted(a.Name);
+        fields[12] = Quoted(a.Name);
+        fields[13] = a.Side;
+        fields[17] = a.Tax1;
+        fields[19] = a.Tax2;
+        fields[21] = a.CostKind;
+        fields[23] = "0";
+        files.Add("ZMKANJYO.CSV", Join(fields));
+    }
+    for (const TExtractSubAccount& s : d.SubAccounts)
+        files.Add("ZMUCHIWA.CSV", Join({no, code, s.Account, s.Code, s.UserCode, Quoted(s.Name), "", "", "9901", "", "9901", ""}));
+    for (std::size_t i = 0; i < d.Summaries.size(); ++i) {
+        const TExtractSummary& s = d.Summaries[i];
+        files.Add("ZMRYAKU.CSV", Join({no, code, s.Kana, Quoted(s.Text), ""}));
+        files.Add("ZMRENSOU.CSV", Join({no, code, Format("%04d", i + 1), s.DebitAccount, s.CreditAccount, Quoted(s.Text)}));
+        files.Add("ZMSIWAJI.CSV", Join({no, code, Format("%04d", i + 1), s.DebitAccount, s.CreditAccount, "0", "",
+                                        Quoted(s.Text), "", "", "", "", ""}));
+    }
+    TFields kesan = Filled(84);
+    kesan[0] = no;
+    kesan[1] = code;
+    kesan[4] = "1";
+    files.Add("ZMKESAN.CSV", Join(kesan));
+}
+
+void WriteYearBalances(const TExtractDescription& d, const TExtractYear& year, TFileSet& files)
+{
+    std::map<TKey, TMovements> movements = MovementsBy(year, false);
+    std::set<TKey> keys;
+    for (const auto& [key, amount] : year.Opening)
+        keys.insert(key);
+    for (const auto& [key, movement] : movements)
+        keys.insert(key);
+    for (const TKey& key : keys) {
+        const auto opening = year.Opening.find(key);
+        const std::int64_t amount = opening == year.Opening.end() ? 0 : opening->second;
+        for (const char* kind : {"1", "2"})
+            files.Add("ZMUCHZAN.CSV", Join(BalanceLine(d, year, key, kind, amount, movements[key])));
+    }
+    if (d.Departments.empty())
+        return;
+    for (const auto& [key, movement] : MovementsBy(year, true))
+        for (const char* kind : {"1", "2"})
+            files.Add("ZMBUMZAN.CSV", Join(BalanceLine(d, year, key, kind, 0, movement)));
+}
+
+void WriteYearJournals(const TExtractDescription& d, const TExtractYear& year, TFileSet& files, int& voucher)
+{
+    const std::string no = std::to_string(d.ClientNo), code = std::to_string(year.Code);
+    for (const TExtractEntry& entry : year.Entries) {
+        ++voucher;
+        const auto side = [&](const char* mark, const std::string& account, const std::string& sub,
+                              const std::string& department, const std::string& tax) {
+            TFields fields = Filled(25);
+            fields[0] = no;
+            fields[1] = code;
+            fields[2] = entry.Branch;
+            fields[3] = Format("1%07d", voucher);
+            fields[4] = "0";
+            fields[5] = mark;
+            fields[6] = entry.Voucher;
+            fields[7] = Digits8(entry.Date);
+            fields[8] = Digits8(entry.Date);
+            fields[10] = department;
+            fields[13] = account;
+            fields[14] = sub == "00000" ? "" : sub.substr(sub.size() - 3);
+            fields[15] = sub;
+            fields[16] = tax;
+            fields[17] = std::to_string(entry.Amount);
+            fields[21] = Quoted(entry.Text);
+            fields[22] = Quoted(entry.Text2);
+            return Join(fields);
+        };
+        files.Add("ZMSIWAKE.CSV", side("1", entry.Debit, entry.DebitSub, entry.DebitDepartment, entry.DebitTax));
+        files.Add("ZMSIWAKE.CSV", side("2", entry.Credit, entry.CreditSub, entry.CreditDepartment, entry.CreditTax));
+    }
+}
+
+}  // namespace
+
+std::int64_t ClosingBalance(const TExtractDescription& description, const TExtractYear& year, const std::string& branch,
+                            const std::string& account, const std::string& sub)
+{
+    const TKey key{branch, account, sub};
+    const auto opening = year.Opening.find(key);
+    std::int64_t balance = opening == year.Opening.end() ? 0 : opening->second;
+    const bool debitSide = AccountOf(description, account).Side != "2";
+    for (const TExtractEntry& entry : year.Entries) {
+        if (entry.Branch == branch && entry.Debit == account && entry.DebitSub == sub)
+            balance += debitSide ? entry.Amount : -entry.Amount;
+        if (entry.Branch == branch && entry.Credit == account && entry.CreditSub == sub)
+            balance += debitSide ? -entry.Amount : entry.Amount;
+    }
+    return balance;
+}
+
+void WriteExtract(const TExtractDescription& description, const fs::path& folder)
+{
+    fs::create_directories(folder / "CM");
+    fs::create_directories(folder / "ZM");
+    WriteManifest(description, folder);
+    TFileSet files(description, folder);
+    for (const char* file : {"CMKANSIG.CSV", "CMHONTEN.CSV", "CMBUMON.CSV", "TADATAMA.CSV", "ZMKANNEN.CSV", "ZMHONKAN.CSV",
+                             "ZMKANJYO.CSV", "ZMRYAKU.CSV", "ZMRENSOU.CSV", "ZMUCHZAN.CSV", "ZMBUMZAN.CSV", "ZMKESAN.CSV",
+                             "ZMUCHIWA.CSV", "ZMSIWAJI.CSV", "ZMSIWAKE.CSV"})
+        files.Touch(file);
+    int voucher = 0;
+    // Oldest year first, as the source product writes its files.
+    for (auto year = description.Years.rbegin(); year != description.Years.rend(); ++year) {
+        WriteYearMasters(description, *year, files);
+        WriteYearBalances(description, *year, files);
+        WriteYearJournals(description, *year, files, voucher);
+    }
+    files.Write();
+}
+
+}  // namespace qz::test

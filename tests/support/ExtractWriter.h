@@ -1,0 +1,118 @@
+#pragma once
+// Writes an extract folder of the source product (dtmanage.inf, CM/, ZM/) in CP932 with CR LF from a
+// compact description, for tests and for the sample extracts. Balances are derived from the opening
+// balances and the journal entries, so the monthly figures always agree with the journals.
+
+#include "common/Date.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace qz::test {
+
+struct TExtractAccount {
+    std::string Code{};        // 5-digit system code: 3-digit main code and 2-digit branch number
+    std::string UserCode{};    // the client's own code
+    std::string Level1{};      // classification "10", "20", "30" (balance sheet), "40", "50", "90", "99"
+    std::string Level2{};
+    std::string Level3{};
+    std::string Name{};        // may hold commas (written quoted)
+    std::string Side = "1";  // "1" debit, "2" credit
+    std::string Tax1 = "9901";
+    std::string Tax2 = "9901";
+    std::string CostKind{};    // "1" fixed, "2" variable, or empty
+};
+
+struct TExtractSubAccount {
+    std::string Account{};     // system code
+    std::string Code{};        // sub-account code, e.g. "00001"
+    std::string UserCode{};
+    std::string Name{};
+};
+
+struct TExtractBranch {
+    std::string Code{};        // "00000000" is the head office
+    std::string OrderKey{};
+    std::string Name{};
+};
+
+struct TExtractDepartment {
+    std::string Code{};
+    std::string DisplayCode{};
+    std::string Name{};
+};
+
+// One journal entry: a debit line and a credit line of ZMSIWAKE.CSV.
+struct TExtractEntry {
+    TDate Date{};
+    std::string Debit{};
+    std::string Credit{};
+    std::int64_t Amount = 0;
+    std::string Text{};
+    std::string DebitSub = "00000";
+    std::string CreditSub = "00000";
+    std::string DebitTax = "9901";
+    std::string CreditTax = "9901";
+    std::string Branch = "00000000";
+    std::string DebitDepartment{};
+    std::string CreditDepartment{};
+    std::string Voucher{};
+    std::string Text2{};
+};
+
+struct TExtractYear {
+    int Code = 0;
+    TDate Start{};
+    TDate End{};
+    // Opening balance per (branch, account, sub-account), in whole yen on the account's own side.
+    std::map<std::tuple<std::string, std::string, std::string>, std::int64_t> Opening{};
+    std::vector<TExtractEntry> Entries{};
+};
+
+struct TExtractSummary {
+    std::string Kana{};
+    std::string Text{};
+    std::string DebitAccount{};
+    std::string CreditAccount{};
+};
+
+struct TExtractDescription {
+    std::string ClientCode = "000123";
+    int ClientNo = 1;
+    std::string ClientName = "㈱山田商事";
+    std::string SaveDate = "2026/05/31";
+    std::string SaveTime = "10:15:00";
+    int DBVersion = 1;
+    int DataVersion = 3;
+    bool Corporation = true;
+    std::string BusinessKind = "01";  // "03" real estate
+    bool FreeCodes = false;
+    int AccountDigits = 3;
+    int SubDigits = 3;
+    int DepartmentDigits = 2;
+    std::string TaxProcessing = "1";
+    std::vector<TExtractYear> Years{};  // the most recent first, as the manifest lists them
+    std::vector<TExtractAccount> Accounts{};
+    std::vector<TExtractSubAccount> SubAccounts{};
+    std::vector<TExtractBranch> Branches{{"00000000", "000", "本店"}};
+    std::vector<TExtractDepartment> Departments{};
+    std::vector<std::pair<std::string, std::string>> ManagedDepartments{};  // (branch code, department code)
+    std::vector<TExtractSummary> Summaries{};
+    // Lines written after the generated ones, raw (CP932 bytes), per file name: deliberately bad input.
+    std::multimap<std::string, std::string> ExtraLines{};
+    // Files left out of the extract (file names such as "ZMRYAKU.CSV").
+    std::vector<std::string> OmittedFiles{};
+};
+
+// Writes the folder (created, or replaced file by file).
+void WriteExtract(const TExtractDescription& description, const std::filesystem::path& folder);
+
+// The balance of an account and sub-account at the end of a year (opening plus movements, on its side).
+std::int64_t ClosingBalance(const TExtractDescription& description, const TExtractYear& year,
+                            const std::string& branch, const std::string& account, const std::string& sub);
+
+}  // namespace qz::test
