@@ -74,6 +74,13 @@ bool IsExtractFolder(const fs::path& folder)
            !zm.empty() && fs::is_directory(zm, error);
 }
 
+std::string ExtractVersionRefusal(const Tdtmanage& manifest, bool revisedEdition)
+{
+    if (!revisedEdition || manifest.DBVersion == 1)
+        return {};
+    return " 指定されたフォルダは、QuorvelMendalⅢ(Ver3.2.0.1)の抽出データではありません。";
+}
+
 std::string ReadManifest(const fs::path& folder, Tdtmanage& manifest)
 {
     manifest = Tdtmanage{};

@@ -41,6 +41,10 @@ struct Tdtmanage {
 // An extract folder has "dtmanage.inf" and the sub-folders CM and ZM.
 bool IsExtractFolder(const std::filesystem::path& folder);
 
+// Whether page 1 may go on with a folder whose manifest has been read: the revised edition accepts only
+// extracts of source version 3.2.0.1 (DBVersion 1). Returns the status-panel text when it may not.
+std::string ExtractVersionRefusal(const Tdtmanage& manifest, bool revisedEdition);
+
 // Reads the manifest of an extract folder (a missing one reads as empty) and returns the summary text
 // of wizard page 1 (CR LF lines). Throws TConversionError for a client or year code that is no number.
 std::string ReadManifest(const std::filesystem::path& folder, Tdtmanage& manifest);

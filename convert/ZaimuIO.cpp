@@ -103,6 +103,11 @@ void TQZaimuIO::SelectNendo(int code, TZMKANNEN& year)
     }
 }
 
+std::string TQZaimuIO::GetFileVersionText(std::string_view key)
+{
+    return key == "FileVersion" ? std::string(ProgramValues().Edition().ToolVersion) : std::string();
+}
+
 std::string TQZaimuIO::DateText8(std::string_view text)
 {
     return Format("%s/%s/%s", text.substr(0, 4), text.substr(std::min<std::size_t>(4, text.size()), 2),
@@ -160,7 +165,7 @@ void TQZaimuIO::WriteErrorLog(const std::string& text)
                 break;
             start = end + 1;
         }
-        head.insert(head.end(), {"", "FileVersion=" + std::string(ProgramValues().Edition().ToolVersion), "",
+        head.insert(head.end(), {"", "FileVersion=" + GetFileVersionText("FileVersion"), "",
                                  "-----科目index -------"});
         head.insert(head.end(), KamokuIndex.begin(), KamokuIndex.end());
         head.push_back("-----補助index -------");

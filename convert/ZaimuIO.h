@@ -94,6 +94,9 @@ public:
     template <typename T>
     static int UpperBound(const std::vector<T>& records) { return static_cast<int>(records.size()) - 1; }
 
+    // A value of the program's version information; "FileVersion" is the edition's version, compiled in.
+    static std::string GetFileVersionText(std::string_view key);
+
     // "yyyymmdd" → "yyyy/mm/dd" (characters 1-4, 5-6, 7-8).
     static std::string DateText8(std::string_view text);
 

@@ -85,5 +85,16 @@ TEST(Manifest, ExtractFolderRecognition)
     EXPECT_EQ(EraDateLabel(TDate::Ymd(2009, 4, 1)), "平成 21/04/01");
 }
 
+TEST(Manifest, TheRevisedEditionTakesOnlyExtractsOfVersionOne)
+{
+    Tdtmanage manifest;
+    manifest.DBVersion = 0;
+    EXPECT_EQ(ExtractVersionRefusal(manifest, false), "");
+    EXPECT_EQ(ExtractVersionRefusal(manifest, true),
+              " 指定されたフォルダは、QuorvelMendalⅢ(Ver3.2.0.1)の抽出データではありません。");
+    manifest.DBVersion = 1;
+    EXPECT_EQ(ExtractVersionRefusal(manifest, true), "");
+}
+
 }  // namespace
 }  // namespace qz

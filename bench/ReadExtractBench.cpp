@@ -1,0 +1,30 @@
+// Reading every master and balance file of the largest sample extract: time per read, and the peak
+// memory of the process after reading (ru_maxrss).
+
+#include "convert/ZaimuIO.h"
+
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+namespace {
+
+void ReadLargestSample(benchmark::State& state)
+{
+    const std::filesystem::path folder = std::filesystem::path(QZ_BENCH_SAMPLES_DIR) / "corporation";
+    std::size_t records = 0;
+    for (auto _ : state) {
+        qz::TQZaimuIO context;
+        context.SetCsvDir(folder);
+        records = context.Zmuchzan.size() + context.Zmkanjyo.size() + context.Zmkannen.size();
+        benchmark::DoNotOptimize(records);
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["records"] = static_cast<double>(records);
+    state.counters["peak_rss_kib"] = static_cast<double>(usage.ru_maxrss);
+}
+BENCHMARK(ReadLargestSample)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
