@@ -1,7 +1,7 @@
 // Reading every master and balance file of the largest sample extract: time per read, and the peak
 // memory of the process after reading (ru_maxrss).
 
-#include "convert/ZaimuIO.h"
+#include "convert/uQZ_ZaimuIO.h"
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>

@@ -1,7 +1,10 @@
 // The data module, the settings registry, error reporting and the data-folder registry against a real
 // installation: a system database with free rows and a data database restored from a template.
 
+#include "common/Base64.h"
 #include "common/Cp932.h"
+#include "convert/uQZ_ZaimuIO.h"
+#include "platform/ShellFolders.h"
 #include "db/DataModule.h"
 #include "db/DataSentakuList.h"
 #include "db/DbErrorText.h"
@@ -356,6 +359,49 @@ TEST_F(ErrorFiles, SharedDataInUseByAnotherOperatorIsRefused)
     EXPECT_FALSE(list.CheckSharedDataState(record));
     EXPECT_NE(ui.LastText().find("共有データは現在使用されています。"), std::string::npos);
     EXPECT_NE(ui.LastText().find("　100001234"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace qz
+
+namespace qz {
+namespace {
+
+using ErrorLogWithDatabase = test::TInstallationFixture;
+
+TEST_F(ErrorLogWithDatabase, TheJournalSortTableJoinsTheErrorLog)
+{
+    ASSERT_TRUE(DM().fnAccDatConnected("", "", false));
+    {
+        fb::TTransactionScope scope(DM().IBTransactionDAT);
+        fb::ExecuteImmediate(DM().IBTransactionDAT,
+                             "RECREATE TABLE ONETIME_SIWAKE(\nJigyounendoNaibuCD INTEGER NOT NULL, \n"
+                             "TORIHIKIBI         CHAR(8)      CHARACTER SET ASCII NOT NULL, \n"
+                             "HonsitenNaibuCD    CHAR(8)      CHARACTER SET ASCII NOT NULL, \n"
+                             "DenpyouNaibuCD     CHAR(8)      CHARACTER SET ASCII NOT NULL, \n"
+                             "TaisyakuKubun      CHAR(1)      CHARACTER SET ASCII NOT NULL, \n"
+                             "TEXT               VARCHAR(300) CHARACTER SET SJIS_0208 , \n"
+                             "PRIMARY KEY (JigyounendoNaibuCD,TORIHIKIBI,HonsitenNaibuCD,DenpyouNaibuCD,TaisyakuKubun) );");
+        scope.Commit();
+    }
+    {
+        fb::TTransactionScope scope(DM().IBTransactionDAT);
+        fb::TStatement insert(DM().IBTransactionDAT);
+        insert.Prepare("INSERT INTO ONETIME_SIWAKE(JigyounendoNaibuCD,TORIHIKIBI,HonsitenNaibuCD,DenpyouNaibuCD,"
+                       "TaisyakuKubun,TEXT) VALUES(7,'20250410','00000000','10000001','1',:TEXT)");
+        insert.SetString("TEXT", "101,7,00000000,㈱髙橋");
+        insert.Execute();
+        scope.Commit();
+    }
+    TQZaimuIO context;
+    context.WriteErrorLog("x");
+    const std::string bytes = test::ReadBytes(fs::path(ShellFolderPath(CSIDL_PERSONAL)) / "Quorvel_ConvertError.log");
+    const std::string lastLine = bytes.substr(bytes.rfind("\r\n", bytes.size() - 3) + 2, std::string::npos);
+    const auto once = DecodeBase64(lastLine.substr(0, lastLine.size() - 2));
+    ASSERT_TRUE(once);
+    const auto twice = DecodeBase64(*once);
+    ASSERT_TRUE(twice);
+    EXPECT_EQ(DecodeCp932(*twice), "[15]101,7,00000000,㈱髙橋");
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // columns, the ordering of branches and departments, and bad input.
 
 #include "common/Cp932.h"
-#include "convert/CsvReader.h"
+#include "convert/ZaimuIO_CsvReader.h"
 #include "tests/support/ExtractWriter.h"
 #include "tests/support/TempFolder.h"
 

@@ -1,5 +1,5 @@
 #include "common/Cp932.h"
-#include "convert/Manifest.h"
+#include "convert/ZaimuIO_Manifest.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // The sample extracts in samples/ are exactly what the generator writes, read without a single message,
 // and their balances agree with their journals and from year to year.
 
-#include "convert/CsvReader.h"
-#include "convert/ZaimuIO.h"
+#include "convert/ZaimuIO_CsvReader.h"
+#include "convert/uQZ_ZaimuIO.h"
 #include "tests/support/SampleExtracts.h"
 #include "tests/support/TempFolder.h"
 

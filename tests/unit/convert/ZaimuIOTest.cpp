@@ -2,7 +2,7 @@
 
 #include "common/Base64.h"
 #include "common/Cp932.h"
-#include "convert/ZaimuIO.h"
+#include "convert/uQZ_ZaimuIO.h"
 #include "platform/SystemDef.h"
 #include "tests/support/ExtractWriter.h"
 #include "tests/support/RecordingUi.h"

@@ -2,7 +2,7 @@
 // Reading the extract's CSV files: line splitting with the source product's unquoting rule, the
 // column-count checks with their messages, typed columns, and the ordering of branches and departments.
 
-#include "convert/ExtractRecords.h"
+#include "convert/ZaimuIO_Records.h"
 
 #include <filesystem>
 #include <string>

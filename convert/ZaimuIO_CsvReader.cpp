@@ -1,4 +1,4 @@
-#include "convert/CsvReader.h"
+#include "convert/ZaimuIO_CsvReader.h"
 
 #include "common/Cp932.h"
 #include "common/Format.h"

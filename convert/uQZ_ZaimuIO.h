@@ -3,8 +3,8 @@
 // from the chosen fiscal year, and the error log that dumps them.
 
 #include "common/Date.h"
-#include "convert/ExtractRecords.h"
-#include "convert/Manifest.h"
+#include "convert/ZaimuIO_Records.h"
+#include "convert/ZaimuIO_Manifest.h"
 
 #include <array>
 #include <cstdint>

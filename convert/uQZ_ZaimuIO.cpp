@@ -1,11 +1,11 @@
-#include "convert/ZaimuIO.h"
+#include "convert/uQZ_ZaimuIO.h"
 
 #include "common/Base64.h"
 #include "common/Cp932.h"
 #include "common/Format.h"
 #include "common/SjisText.h"
 #include "common/Ui.h"
-#include "convert/CsvReader.h"
+#include "convert/ZaimuIO_CsvReader.h"
 #include "db/DataModule.h"
 #include "platform/ShellFolders.h"
 #include "platform/SystemDef.h"

@@ -1,10 +1,10 @@
-#include "convert/Manifest.h"
+#include "convert/ZaimuIO_Manifest.h"
 
 #include "common/Format.h"
 #include "common/Gengo.h"
 #include "common/SjisText.h"
 #include "common/TextHelpers.h"
-#include "convert/CsvReader.h"
+#include "convert/ZaimuIO_CsvReader.h"
 #include "platform/IniFile.h"
 
 #include <charconv>
