@@ -30,15 +30,6 @@ std::string PartOf(std::string_view text, char separator, std::size_t index)
     return {};
 }
 
-int RequireInt(const std::string& text, std::string_view what)
-{
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size())
-        throw TConversionError(Format("'%s' は有効な整数ではありません。(%s)", text, what));
-    return value;
-}
-
 int IntOrZero(const std::string& text)
 {
     int value = 0;
@@ -59,6 +50,15 @@ TJigyouNendo ParseYear(const std::string& value)
 }
 
 }  // namespace
+
+int RequireInt(const std::string& text, std::string_view what)
+{
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        throw TConversionError(Format("'%s' は有効な整数ではありません。(%s)", text, what));
+    return value;
+}
 
 std::string EraDateLabel(TDate date)
 {

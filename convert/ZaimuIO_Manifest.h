@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace qz {
 
@@ -15,6 +16,9 @@ class TConversionError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// The integer of a text that must be one; TConversionError naming what it was otherwise.
+int RequireInt(const std::string& text, std::string_view what);
 
 struct TJigyouNendo {
     std::string Label;  // start and end as "gg ee/mm/dd" joined by "-"

@@ -18,15 +18,6 @@ namespace fs = std::filesystem;
 namespace qz {
 namespace {
 
-int RequireInt(const std::string& text, std::string_view what)
-{
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size())
-        throw TConversionError(Format("'%s' は有効な整数ではありません。(%s)", text, what));
-    return value;
-}
-
 std::string JoinLines(const std::vector<std::string>& lines)
 {
     std::string text;
