@@ -4,6 +4,7 @@
 #include "common/Format.h"
 #include "common/SjisText.h"
 
+#include <charconv>
 #include <cmath>
 
 namespace qz {
@@ -53,6 +54,15 @@ TDate TextToDate(std::string_view text)
 TMoney TextToMoney(std::string_view text)
 {
     return TMoney::Parse(text).value_or(TMoney());
+}
+
+std::optional<std::int64_t> TryTextToInt(std::string_view text)
+{
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
 }
 
 int SplitText(std::string_view text, std::string_view separator, std::vector<std::string>& parts)

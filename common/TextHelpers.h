@@ -5,6 +5,7 @@
 #include "common/Money.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -22,6 +23,8 @@ std::int64_t RoundToInt(double value);          // nearest integer, halves to th
 std::string FormatDateText(int kind, TDateTime value);
 TDate TextToDate(std::string_view text);        // the zero date when the text is no date
 TMoney TextToMoney(std::string_view text);      // 0 when the text is no amount
+// The integer of a text made only of an optional sign and digits; nothing otherwise.
+std::optional<std::int64_t> TryTextToInt(std::string_view text);
 
 // Cuts the text at the first "//" (the rest is a comment), then splits it at the separator.
 // Returns the index of the last part (the number of separators); an empty text gives no parts and 0.

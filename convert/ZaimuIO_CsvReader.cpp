@@ -5,7 +5,6 @@
 #include "common/SjisText.h"
 #include "common/TextHelpers.h"
 
-#include <charconv>
 #include <fstream>
 #include <iterator>
 
@@ -158,9 +157,7 @@ namespace {
 
 std::int64_t ToInt64(std::string_view text)
 {
-    std::int64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size() && !text.empty() ? value : 0;
+    return TryTextToInt(text).value_or(0);
 }
 
 // "yyyymmdd" read through "yyyy/mm/dd" with the date parser; the zero date when it is no date.

@@ -7,7 +7,7 @@
 #include "convert/ZaimuIO_CsvReader.h"
 #include "platform/IniFile.h"
 
-#include <charconv>
+#include <cstdint>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -32,9 +32,7 @@ std::string PartOf(std::string_view text, char separator, std::size_t index)
 
 int IntOrZero(const std::string& text)
 {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size() ? value : 0;
+    return static_cast<int>(TryTextToInt(text).value_or(0));
 }
 
 TJigyouNendo ParseYear(const std::string& value)
@@ -53,11 +51,10 @@ TJigyouNendo ParseYear(const std::string& value)
 
 int RequireInt(const std::string& text, std::string_view what)
 {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+    const auto value = TryTextToInt(text);
+    if (!value || *value < INT32_MIN || *value > INT32_MAX)
         throw TConversionError(Format("'%s' は有効な整数ではありません。(%s)", text, what));
-    return value;
+    return static_cast<int>(*value);
 }
 
 std::string EraDateLabel(TDate date)

@@ -4,7 +4,6 @@
 #include "common/TextHelpers.h"
 #include "db/DataModule.h"
 
-#include <charconv>
 
 namespace qz {
 namespace {
@@ -18,10 +17,7 @@ fb::TTransaction& DefaultTransaction(std::string_view database, bool snapshot)
 
 std::int64_t TextToInt(std::string_view text)
 {
-    const std::string trimmed = Trim(text);
-    std::int64_t value = 0;
-    const auto [end, error] = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), value);
-    return error == std::errc() && end == trimmed.data() + trimmed.size() ? value : 0;
+    return TryTextToInt(Trim(text)).value_or(0);
 }
 
 // The value of a stored text read by a type word.
