@@ -51,7 +51,7 @@ TDate TExtractRecord::Date(std::size_t column) const
 }
 
 // ---------------------------------------------------------------------------------------------
-// File specifications
+// How each extract file is read
 
 namespace extract {
 
