@@ -9,6 +9,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
@@ -821,6 +822,17 @@ std::int64_t Pow10(int n)
 // The column as a scaled integer (value, scale); texts and floats are converted.
 std::int64_t TStatement::AsInt(int index) const
 {
+    // Whole-number columns are read as they are, so no value is scaled out of range on the way.
+    const TColumn& column = Column(index);
+    if (column.Scale == 0 && !IsNull(index)) {
+        const unsigned char* data = row_.data() + column.Offset;
+        switch (column.Type) {
+        case SQL_SHORT: { std::int16_t v; std::memcpy(&v, data, sizeof v); return v; }
+        case SQL_LONG: { std::int32_t v; std::memcpy(&v, data, sizeof v); return v; }
+        case SQL_INT64: { std::int64_t v; std::memcpy(&v, data, sizeof v); return v; }
+        default: break;
+        }
+    }
     return AsMoney(index).RoundedYen();
 }
 
@@ -854,7 +866,10 @@ TMoney TStatement::AsMoney(int index) const
         const std::int64_t quotient = raw / divisor, rest = raw % divisor;
         return TMoney::FromRaw(quotient + (2 * std::abs(rest) >= divisor ? (raw < 0 ? -1 : 1) : 0));
     }
-    return TMoney::FromRaw(raw * Pow10(scale + 4));
+    const std::int64_t factor = Pow10(scale + 4);
+    if (raw > INT64_MAX / factor || raw < INT64_MIN / factor)
+        throw TFbError(0, 0, "column " + column.Name + " is too large for an amount");
+    return TMoney::FromRaw(raw * factor);
 }
 
 TDate TStatement::AsDate(int index) const

@@ -93,6 +93,19 @@ TEST_F(FirebirdLayerTest, ErrorsCarryCodeAndSqlCode)
     }
 }
 
+TEST_F(FirebirdLayerTest, LargeWholeNumbersAreReadExactly)
+{
+    TTransaction tr(attachment);
+    tr.Start();
+    TStatement select(tr);
+    select.Prepare("SELECT CAST(9000000000000000001 AS BIGINT) AS BIG, CAST(-12 AS SMALLINT) AS SMALL FROM RDB$DATABASE");
+    select.Open();
+    ASSERT_TRUE(select.Fetch());
+    EXPECT_EQ(select.AsInt("BIG"), 9000000000000000001LL);
+    EXPECT_EQ(select.AsInt("SMALL"), -12);
+    EXPECT_THROW(select.AsMoney("BIG"), TFbError);  // no amount of that size: refused, not wrapped
+}
+
 TEST(NamedParams, LiteralsAndCommentsAreLeftAlone)
 {
     std::vector<std::string> names;
