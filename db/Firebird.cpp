@@ -130,7 +130,8 @@ TFbError::TFbError(std::int64_t code, int sqlCode, std::string message)
 // ---------------------------------------------------------------------------------------------
 // Attachment
 
-TAttachment::~TAttachment()
+template <typename TInterface>
+TDetachable<TInterface>::~TDetachable()
 {
     try {
         Detach();
@@ -141,19 +142,32 @@ TAttachment::~TAttachment()
     }
 }
 
-TAttachment::TAttachment(TAttachment&& other) noexcept : raw_(std::exchange(other.raw_, nullptr)) {}
-
-TAttachment& TAttachment::operator=(TAttachment&& other) noexcept
+template <typename TInterface>
+TDetachable<TInterface>& TDetachable<TInterface>::operator=(TDetachable&& other) noexcept
 {
     if (this != &other) {
         try {
             Detach();
         } catch (...) {
+            if (raw_)
+                raw_->release();
         }
         raw_ = std::exchange(other.raw_, nullptr);
     }
     return *this;
 }
+
+template <typename TInterface>
+void TDetachable<TInterface>::Detach()
+{
+    if (!raw_)
+        return;
+    Guarded([&](ThrowStatusWrapper* status) { raw_->detach(status); });
+    raw_ = nullptr;
+}
+
+template class TDetachable<IAttachment>;
+template class TDetachable<IService>;
 
 TAttachment TAttachment::Attach(const TConnectParams& params)
 {
@@ -163,14 +177,6 @@ TAttachment TAttachment::Attach(const TConnectParams& params)
 TAttachment TAttachment::Create(const TConnectParams& params, int pageSize)
 {
     return TAttachment(Connect(params, true, pageSize));
-}
-
-void TAttachment::Detach()
-{
-    if (!raw_)
-        return;
-    Guarded([&](ThrowStatusWrapper* status) { raw_->detach(status); });
-    raw_ = nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -296,31 +302,6 @@ unsigned ReadLength(const unsigned char*& p)
 
 }  // namespace
 
-TService::~TService()
-{
-    try {
-        Detach();
-    } catch (...) {
-        if (raw_)
-            raw_->release();
-        raw_ = nullptr;
-    }
-}
-
-TService::TService(TService&& other) noexcept : raw_(std::exchange(other.raw_, nullptr)) {}
-
-TService& TService::operator=(TService&& other) noexcept
-{
-    if (this != &other) {
-        try {
-            Detach();
-        } catch (...) {
-        }
-        raw_ = std::exchange(other.raw_, nullptr);
-    }
-    return *this;
-}
-
 TService TService::Attach(const std::string& host, const std::string& user, const std::string& password,
                           bool asAdministrator)
 {
@@ -342,14 +323,6 @@ TService TService::Attach(const std::string& host, const std::string& user, cons
             throw;
         }
     }));
-}
-
-void TService::Detach()
-{
-    if (!raw_)
-        return;
-    Guarded([&](ThrowStatusWrapper* status) { raw_->detach(status); });
-    raw_ = nullptr;
 }
 
 void TService::Start(const std::vector<unsigned char>& request)

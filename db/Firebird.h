@@ -14,6 +14,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace Firebird {
@@ -48,26 +49,38 @@ struct TConnectParams {
     std::string Charset = "SJIS_0208";
 };
 
-class TAttachment {
+// Owns a Firebird interface that is ended by detach(): detached when the owner goes away (released when
+// the detach fails, e.g. after the connection was lost).
+template <typename TInterface>
+class TDetachable {
+public:
+    TDetachable() = default;
+    explicit TDetachable(TInterface* raw) : raw_(raw) {}
+    ~TDetachable();
+    TDetachable(TDetachable&& other) noexcept : raw_(std::exchange(other.raw_, nullptr)) {}
+    TDetachable& operator=(TDetachable&& other) noexcept;
+    TDetachable(const TDetachable&) = delete;
+    TDetachable& operator=(const TDetachable&) = delete;
+
+    void Detach();
+
+protected:
+    TInterface* raw_ = nullptr;
+};
+
+class TAttachment : public TDetachable<Firebird::IAttachment> {
 public:
     TAttachment() = default;
-    ~TAttachment();
-    TAttachment(TAttachment&& other) noexcept;
-    TAttachment& operator=(TAttachment&& other) noexcept;
-    TAttachment(const TAttachment&) = delete;
-    TAttachment& operator=(const TAttachment&) = delete;
 
     static TAttachment Attach(const TConnectParams& params);
     // Creates a new database (dialect 3) with the attachment's character set as default.
     static TAttachment Create(const TConnectParams& params, int pageSize = 16384);
 
     bool Connected() const { return raw_ != nullptr; }
-    void Detach();
     Firebird::IAttachment* Raw() const { return raw_; }
 
 private:
-    explicit TAttachment(Firebird::IAttachment* raw) : raw_(raw) {}
-    Firebird::IAttachment* raw_ = nullptr;
+    explicit TAttachment(Firebird::IAttachment* raw) : TDetachable(raw) {}
 };
 
 // The program's transaction parameter presets.
@@ -189,22 +202,16 @@ private:
 };
 
 // The services manager of a server ("host:service_mgr") or of the embedded engine (no host).
-class TService {
+class TService : public TDetachable<Firebird::IService> {
 public:
     using TLineHandler = std::function<void(const std::string& line)>;
 
     TService() = default;
-    ~TService();
-    TService(TService&& other) noexcept;
-    TService& operator=(TService&& other) noexcept;
-    TService(const TService&) = delete;
-    TService& operator=(const TService&) = delete;
 
     // With asAdministrator the attachment takes the role RDB$ADMIN, which the server needs to show the
     // attachments of other users.
     static TService Attach(const std::string& host, const std::string& user, const std::string& password,
                            bool asAdministrator = false);
-    void Detach();
 
     struct TBackupOptions {
         bool IgnoreLimbo = true;
@@ -228,10 +235,9 @@ public:
     std::vector<std::string> AttachedDatabases();
 
 private:
-    explicit TService(Firebird::IService* raw) : raw_(raw) {}
+    explicit TService(Firebird::IService* raw) : TDetachable(raw) {}
     void Start(const std::vector<unsigned char>& request);
     void ReadOutput(const TLineHandler& onLine);
-    Firebird::IService* raw_ = nullptr;
 };
 
 // Translates ":NAME" markers outside literals and comments into "?"; returns the names in order.
