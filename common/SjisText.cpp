@@ -156,6 +156,15 @@ std::string UpperAscii(std::string_view text)
     return out;
 }
 
+std::string LowerAscii(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
 namespace {
 
 // Modelled on Windows' half-width mapping for Japanese text.

@@ -39,8 +39,9 @@ std::string StripAllSpaces(std::string_view text);
 // Trims characters up to the blank at both ends (the ordinary trim of the system's texts).
 std::string Trim(std::string_view text);
 
-// Upper-cases ASCII letters only, so multibyte characters stay intact.
+// Upper- or lower-cases ASCII letters only, so multibyte characters stay intact.
 std::string UpperAscii(std::string_view text);
+std::string LowerAscii(std::string_view text);
 
 // Half-width form of a text: full-width ASCII to ASCII, the ideographic space to a blank, katakana to
 // half-width katakana with the voiced marks split off, and the kana punctuation to its half-width form.

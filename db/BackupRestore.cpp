@@ -23,17 +23,9 @@ namespace {
 
 constexpr std::string_view kLocalHost = "127.0.0.1";
 
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 bool Contains(const std::string& path, const std::string& fileName)
 {
-    return Lower(path).find(Lower(fileName)) != std::string::npos;
+    return LowerAscii(path).find(LowerAscii(fileName)) != std::string::npos;
 }
 
 fb::TService ServiceFor(TServiceProtocol protocol, const std::string& host)
@@ -102,7 +94,7 @@ bool BackupFDB(TServiceProtocol protocol, const std::string& host, bool direct, 
         fb::TService service = ServiceFor(protocol, host);
         service.Backup(databasePath, written, {}, kKeepAlive);
         service.Detach();
-        if (!direct && Lower(written) != Lower(backupPath)) {
+        if (!direct && LowerAscii(written) != LowerAscii(backupPath)) {
             const TFileLocation location = protocol == TServiceProtocol::Local ? TFileLocation::Local : TFileLocation::Server;
             if (DM().FileExistsAt(location, backupPath))
                 DM().DeleteFileAt(location, backupPath);

@@ -26,13 +26,6 @@ fb::TConnectParams ParamsFor(const std::string& database)
     return {.Database = database, .User = SystemDef().DbUser, .Password = SystemDef().DbPassword};
 }
 
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : static_cast<char>(c); });
-    return text;
-}
-
 bool ServerMode()
 {
     return ProgramValues().ConnectionMode == 1;
@@ -190,7 +183,7 @@ bool TDM::AccDatInConnection(int kind, const std::string& host, bool keepConnect
     const std::string useHost = HostOrDefault(host);
     const bool remote = ServerMode() && !useHost.empty() && useHost != kLocalHost;
     const std::string path = (fs::path(folder) / file).string();
-    const std::string wanted = Lower(remote ? ServerLongToShortFileName(path) : path);
+    const std::string wanted = LowerAscii(remote ? ServerLongToShortFileName(path) : path);
 
     fb::TAttachment& own = kind == 0 ? IBDatabaseDEF : IBDatabaseDAT;
     const bool reopen = !keepConnection && own.Connected();
@@ -204,8 +197,8 @@ bool TDM::AccDatInConnection(int kind, const std::string& host, bool keepConnect
         fb::TService service = remote ? fb::TService::Attach(useHost, SystemDef().DbUser, SystemDef().DbPassword, true)
                                       : fb::TService::Attach("", "SYSDBA", "");
         for (const std::string& attached : service.AttachedDatabases())
-            inUse = inUse || Lower(remote ? attached : fs::path(attached).lexically_normal().string()) ==
-                                 (remote ? wanted : Lower(fs::path(path).lexically_normal().string()));
+            inUse = inUse || LowerAscii(remote ? attached : fs::path(attached).lexically_normal().string()) ==
+                                 (remote ? wanted : LowerAscii(fs::path(path).lexically_normal().string()));
         if (!inUse && !remote && fs::exists(path))
             inUse = ProbeInUseLocally(path);
     } catch (const fb::TFbError& error) {

@@ -64,6 +64,7 @@ TEST(SjisText, HalfWidthFormOfKanaNames)
 TEST(SjisText, UpperAsciiLeavesMultibyteCharactersAlone)
 {
     EXPECT_EQ(UpperAscii("c:/データ/abc"), "C:/データ/ABC");
+    EXPECT_EQ(LowerAscii("C:/データ/ABC.FDB"), "c:/データ/abc.fdb");
 }
 
 }  // namespace
