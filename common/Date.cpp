@@ -2,9 +2,9 @@
 
 #include "common/Format.h"
 #include "common/SjisText.h"
+#include "common/TextHelpers.h"
 
 #include <chrono>
-#include <charconv>
 #include <ctime>
 #include <stdexcept>
 
@@ -36,15 +36,6 @@ void CivilFromDays(std::int64_t z, int& year, int& month, int& day)
     day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
     month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
     year = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2));
-}
-
-std::optional<int> ToInt(std::string_view text)
-{
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty())
-        return std::nullopt;
-    return value;
 }
 
 }  // namespace
@@ -95,9 +86,9 @@ std::optional<TDate> TDate::Parse(std::string_view input)
     if (second == std::string::npos || text.find(separator, second + 1) != std::string::npos)
         return std::nullopt;
     const std::string_view view = text;
-    const auto year = ToInt(view.substr(0, first));
-    const auto month = ToInt(view.substr(first + 1, second - first - 1));
-    const auto day = ToInt(view.substr(second + 1));
+    const auto year = TryTextToInt32(view.substr(0, first));
+    const auto month = TryTextToInt32(view.substr(first + 1, second - first - 1));
+    const auto day = TryTextToInt32(view.substr(second + 1));
     if (!year || !month || !day)
         return std::nullopt;
     int fullYear = *year;

@@ -6,6 +6,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace qz {
 
@@ -65,23 +66,37 @@ std::optional<std::int64_t> TryTextToInt(std::string_view text)
     return value;
 }
 
+std::optional<int> TryTextToInt32(std::string_view text)
+{
+    const auto value = TryTextToInt(text);
+    if (!value || *value < std::numeric_limits<int>::min() || *value > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return static_cast<int>(*value);
+}
+
+std::vector<std::string_view> SplitAt(std::string_view text, std::string_view separator)
+{
+    std::vector<std::string_view> parts;
+    if (separator.empty())
+        return {text};
+    for (std::size_t start = 0;;) {
+        const std::size_t next = text.find(separator, start);
+        parts.push_back(text.substr(start, next == std::string_view::npos ? std::string_view::npos : next - start));
+        if (next == std::string_view::npos)
+            return parts;
+        start = next + separator.size();
+    }
+}
+
 int SplitText(std::string_view text, std::string_view separator, std::vector<std::string>& parts)
 {
     parts.clear();
     if (const std::size_t comment = text.find("//"); comment != std::string_view::npos)
         text = text.substr(0, comment);
-    if (text.empty() || separator.empty()) {
-        if (!text.empty())
-            parts.emplace_back(text);
+    if (text.empty())
         return 0;
-    }
-    for (std::size_t start = 0;;) {
-        const std::size_t next = text.find(separator, start);
-        parts.emplace_back(text.substr(start, next - start));
-        if (next == std::string_view::npos)
-            break;
-        start = next + separator.size();
-    }
+    for (const std::string_view part : SplitAt(text, separator))
+        parts.emplace_back(part);
     return static_cast<int>(parts.size()) - 1;
 }
 

@@ -25,6 +25,12 @@ TDate TextToDate(std::string_view text);        // the zero date when the text i
 TMoney TextToMoney(std::string_view text);      // 0 when the text is no amount
 // The integer of a text made only of an optional sign and digits; nothing otherwise.
 std::optional<std::int64_t> TryTextToInt(std::string_view text);
+// The same for a value that must fit an int; nothing for one outside its range.
+std::optional<int> TryTextToInt32(std::string_view text);
+
+// Every part of the text between separators, empty parts included: n separators give n + 1 parts.
+// The one splitter of the program; the views point into text. An empty separator gives the whole text.
+std::vector<std::string_view> SplitAt(std::string_view text, std::string_view separator);
 
 // Cuts the text at the first "//" (the rest is a comment), then splits it at the separator.
 // Returns the index of the last part (the number of separators); an empty text gives no parts and 0.

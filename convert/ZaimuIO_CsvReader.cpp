@@ -5,6 +5,7 @@
 #include "common/SjisText.h"
 #include "common/TextHelpers.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -168,23 +169,23 @@ TDate EightDigitDate(std::string_view text)
     return TextToDate(Format("%s/%s/%s", text.substr(0, 4), text.substr(4, 2), text.substr(6, 2)));
 }
 
-TExtractValue ValueOfColumn(char type, std::string text)
+TExtractValue ValueOfColumn(char type, std::string_view text)
 {
     switch (type) {
     case 'i': return ToInt64(text);
     case 'a': return TMoney::FromYen(ToInt64(text));
     case 'd': return EightDigitDate(text);
-    case 's':
-        for (char& c : text)
-            if (c == ';')
-                c = ',';
-        return text;
-    default: return text;
+    case 's': {
+        std::string restored(text);
+        std::replace(restored.begin(), restored.end(), ';', ',');
+        return restored;
+    }
+    default: return std::string(text);
     }
 }
 
-// The columns of a line after the file's unquoting rule.
-std::vector<std::string> SplitLine(std::string line, const TExtractFileSpec& spec)
+// The line after the file's unquoting rule, ready to be split at its commas.
+std::string UnquotedLine(std::string line, const TExtractFileSpec& spec)
 {
     if (spec.Quoted) {
         while (line.find(",\"") != std::string::npos) {
@@ -196,15 +197,7 @@ std::vector<std::string> SplitLine(std::string line, const TExtractFileSpec& spe
                 line.pop_back();
         }
     }
-    std::vector<std::string> columns;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t comma = line.find(',', start);
-        columns.push_back(line.substr(start, comma - start));
-        if (comma == std::string::npos)
-            return columns;
-        start = comma + 1;
-    }
+    return line;
 }
 
 }  // namespace
@@ -223,7 +216,8 @@ std::vector<TExtractRecord> ReadExtractFile(const fs::path& extractFolder, const
     std::vector<std::pair<std::string, int>> order;
     for (std::size_t i = 0; i < raw.size(); ++i) {
         const std::string line = DecodeCp932(raw[i]);
-        const std::vector<std::string> columns = SplitLine(line, spec);
+        const std::string unquoted = UnquotedLine(line, spec);
+        const std::vector<std::string_view> columns = SplitAt(unquoted, ",");
         const std::size_t count = columns.size();
         if (count != spec.SmallerCount && count != spec.Columns.size()) {
             if (count <= spec.TooFewLimit)
@@ -235,7 +229,7 @@ std::vector<TExtractRecord> ReadExtractFile(const fs::path& extractFolder, const
         std::vector<TExtractValue>& values = records[i].Values();
         values.reserve(spec.Columns.size());
         for (std::size_t c = 0; c < spec.Columns.size(); ++c)
-            values.push_back(ValueOfColumn(spec.Columns[c], c < count ? columns[c] : std::string()));
+            values.push_back(ValueOfColumn(spec.Columns[c], c < count ? columns[c] : std::string_view()));
         if (spec.Ordered)
             order.emplace_back(Format("%04d%s", records[i].Int(1), records[i].Text(3)), static_cast<int>(i));
     }

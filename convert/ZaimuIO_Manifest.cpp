@@ -7,7 +7,6 @@
 #include "convert/ZaimuIO_CsvReader.h"
 #include "platform/IniFile.h"
 
-#include <cstdint>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -16,32 +15,26 @@ namespace qz {
 namespace {
 
 // Part index of a text cut at a separator (at most 100 parts), trimmed; empty beyond the last part.
-std::string PartOf(std::string_view text, char separator, std::size_t index)
+std::string PartOf(std::string_view text, std::string_view separator, std::size_t index)
 {
-    std::size_t start = 0;
-    for (std::size_t part = 0; part < 100; ++part) {
-        const std::size_t end = text.find(separator, start);
-        if (part == index)
-            return Trim(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
-        if (end == std::string_view::npos)
-            break;
-        start = end + 1;
-    }
-    return {};
+    constexpr std::size_t kMaxParts = 100;
+    const std::vector<std::string_view> parts = SplitAt(text, separator);
+    return index < parts.size() && index < kMaxParts ? Trim(parts[index]) : std::string();
 }
 
+// A version number of the manifest; 0 when it is none (or too large to be one).
 int IntOrZero(const std::string& text)
 {
-    return static_cast<int>(TryTextToInt(text).value_or(0));
+    return TryTextToInt32(text).value_or(0);
 }
 
 TJigyouNendo ParseYear(const std::string& value)
 {
     TJigyouNendo year;
-    const std::string period = PartOf(value, ',', 0);
-    year.Code = RequireInt(PartOf(value, ',', 1), "JigyouNendo");
-    year.Start = TextToDate(PartOf(period, '-', 0));
-    year.End = TextToDate(PartOf(period, '-', 1));
+    const std::string period = PartOf(value, ",", 0);
+    year.Code = RequireInt(PartOf(value, ",", 1), "JigyouNendo");
+    year.Start = TextToDate(PartOf(period, "-", 0));
+    year.End = TextToDate(PartOf(period, "-", 1));
     year.Label = EraDateLabel(year.Start) + "-" + EraDateLabel(year.End);
     year.Simebi = year.End.Day() > 27 ? 99 : year.End.Day();
     return year;
@@ -51,10 +44,10 @@ TJigyouNendo ParseYear(const std::string& value)
 
 int RequireInt(const std::string& text, std::string_view what)
 {
-    const auto value = TryTextToInt(text);
-    if (!value || *value < INT32_MIN || *value > INT32_MAX)
+    const auto value = TryTextToInt32(text);
+    if (!value)
         throw TConversionError(Format("'%s' は有効な整数ではありません。(%s)", text, what));
-    return static_cast<int>(*value);
+    return *value;
 }
 
 std::string EraDateLabel(TDate date)
@@ -87,9 +80,9 @@ std::string ReadManifest(const fs::path& folder, Tdtmanage& manifest)
     manifest.DBVersion = IntOrZero(ini.ReadString("CommonInf", "DBVersion"));
     manifest.DataVersion = IntOrZero(ini.ReadString("CommonInf", "DataVersion"));
     manifest.KanyosakiCode = ini.ReadString("KanyosakiInf", "KanyosakiCode");
-    manifest.KanyosakiCodeText = PartOf(manifest.KanyosakiCode, ',', 0);
+    manifest.KanyosakiCodeText = PartOf(manifest.KanyosakiCode, ",", 0);
     if (!manifest.KanyosakiCode.empty())
-        manifest.KanyosakiNo = RequireInt(PartOf(manifest.KanyosakiCode, ',', 1), "KanyosakiCode");
+        manifest.KanyosakiNo = RequireInt(PartOf(manifest.KanyosakiCode, ",", 1), "KanyosakiCode");
     manifest.KanyosakiName = ini.ReadString("KanyosakiInf", "KanyosakiName");
     for (int i = 1; i <= 10; ++i) {
         const std::string value = ini.ReadString("KanyosakiInf", Format("JigyouNendo%d", i));

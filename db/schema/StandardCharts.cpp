@@ -1,5 +1,6 @@
 #include "db/schema/StandardCharts.h"
 
+#include "common/TextHelpers.h"
 #include "db/schema/StandardChartsData.h"
 
 #include <map>
@@ -10,28 +11,10 @@
 namespace qz::schema {
 namespace {
 
-std::vector<std::string> SplitTabs(const std::string& line)
+int ToInt(std::string_view text, const std::string& line)
 {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t tab = line.find('\t', start);
-        fields.push_back(line.substr(start, tab - start));
-        if (tab == std::string::npos)
-            return fields;
-        start = tab + 1;
-    }
-}
-
-int ToInt(const std::string& text, const std::string& line)
-{
-    try {
-        std::size_t used = 0;
-        const int value = std::stoi(text, &used);
-        if (used == text.size())
-            return value;
-    } catch (const std::exception&) {
-    }
+    if (const auto value = TryTextToInt32(text))
+        return *value;
     throw std::runtime_error("standard chart: not a number in line: " + line);
 }
 
@@ -46,12 +29,13 @@ std::map<int, std::vector<TChartRow>> ParseCharts()
             line.pop_back();
         if (line.empty())
             continue;
-        const std::vector<std::string> f = SplitTabs(line);
+        const std::vector<std::string_view> f = SplitAt(line, "\t");
         if (f.size() != 16)
             throw std::runtime_error("standard chart: 16 fields expected in line: " + line);
-        TChartRow row{ToInt(f[0], line), ToInt(f[1], line), f[2], f[3], f[4], f[5], f[6], f[7],
-                      ToInt(f[8], line), ToInt(f[9], line), f[10], ToInt(f[11], line), ToInt(f[12], line),
-                      ToInt(f[13], line), ToInt(f[14], line), f[15]};
+        TChartRow row{ToInt(f[0], line), ToInt(f[1], line), std::string(f[2]), std::string(f[3]), std::string(f[4]),
+                      std::string(f[5]), std::string(f[6]), std::string(f[7]), ToInt(f[8], line), ToInt(f[9], line),
+                      std::string(f[10]), ToInt(f[11], line), ToInt(f[12], line), ToInt(f[13], line),
+                      ToInt(f[14], line), std::string(f[15])};
         charts[row.Chart].push_back(std::move(row));
     }
     return charts;

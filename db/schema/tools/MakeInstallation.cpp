@@ -2,6 +2,7 @@
 // Usage: qz_make_installation [--common DIR] [--rows N] [--replace] [--server HOST --server-dir DIR]
 // Without --common the common application data folder of this user is used.
 
+#include "common/TextHelpers.h"
 #include "db/Firebird.h"
 #include "db/schema/Installation.h"
 #include "platform/ShellFolders.h"
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <string>
 
 namespace {
@@ -16,6 +18,13 @@ namespace {
 int Usage(const char* program)
 {
     std::fprintf(stderr, "usage: %s [--common DIR] [--rows N] [--replace] [--server HOST --server-dir DIR]\n", program);
+    return 2;
+}
+
+// An option value that is no number ends the run with a message instead of being read as some number.
+int NotANumber(const char* option, const char* value)
+{
+    std::fprintf(stderr, "qz_make_installation: %s needs a whole number, not '%s'\n", option, value);
     return 2;
 }
 
@@ -29,9 +38,12 @@ int main(int argc, char** argv)
         const bool hasValue = i + 1 < argc;
         if (argument == "--common" && hasValue)
             options.CommonDataPath = argv[++i];
-        else if (argument == "--rows" && hasValue)
-            options.FreeRows = std::atoi(argv[++i]);
-        else if (argument == "--server" && hasValue)
+        else if (argument == "--rows" && hasValue) {
+            const std::optional<int> rows = qz::TryTextToInt32(argv[++i]);
+            if (!rows)
+                return NotANumber("--rows", argv[i]);
+            options.FreeRows = *rows;
+        } else if (argument == "--server" && hasValue)
             options.ServerHost = argv[++i];
         else if (argument == "--server-dir" && hasValue)
             options.ServerDataDir = argv[++i];

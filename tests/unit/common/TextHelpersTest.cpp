@@ -40,6 +40,29 @@ TEST(TextHelpers, RoundToIntTakesTheEvenNeighbourOnHalves)
     EXPECT_EQ(RoundToInt(2.51), 3);
 }
 
+TEST(TextHelpers, SplitAtKeepsEveryEmptyPart)
+{
+    using Parts = std::vector<std::string_view>;
+    EXPECT_EQ(SplitAt("", ","), Parts{""});
+    EXPECT_EQ(SplitAt(",a,,b,", ","), (Parts{"", "a", "", "b", ""}));
+    EXPECT_EQ(SplitAt("a // b", "//"), (Parts{"a ", " b"}));  // no comment rule here
+    EXPECT_EQ(SplitAt("2025/04/01-2026/03/31", "-"), (Parts{"2025/04/01", "2026/03/31"}));
+    // A multi-byte separator is found whole, never by its first byte alone.
+    EXPECT_EQ(SplitAt("あい、う、、え", "、"), (Parts{"あい", "う", "", "え"}));
+    EXPECT_EQ(SplitAt("a::b:c", "::"), (Parts{"a", "b:c"}));
+}
+
+TEST(TextHelpers, IntegersAreDigitsWithAnOptionalMinus)
+{
+    EXPECT_EQ(TryTextToInt("-42"), -42);
+    EXPECT_EQ(TryTextToInt("9223372036854775807"), INT64_MAX);
+    for (const char* no : {"", " 1", "1 ", "+1", "1.0", "0x10", "9223372036854775808", "１"})
+        EXPECT_EQ(TryTextToInt(no), std::nullopt) << no;
+    EXPECT_EQ(TryTextToInt32("-2147483648"), INT32_MIN);
+    EXPECT_EQ(TryTextToInt32("2147483648"), std::nullopt);
+    EXPECT_EQ(TryTextToInt32("4294967297"), std::nullopt);  // not its low 32 bits
+}
+
 TEST(TextHelpers, SplitTextDropsTheCommentAndCountsSeparators)
 {
     std::vector<std::string> parts;

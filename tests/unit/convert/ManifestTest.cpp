@@ -96,5 +96,16 @@ TEST(Manifest, TheRevisedEditionTakesOnlyExtractsOfVersionOne)
     EXPECT_EQ(ExtractVersionRefusal(manifest, true), "");
 }
 
+TEST(Manifest, AVersionTooLargeForAnIntIsNoVersionRatherThanItsLowBits)
+{
+    test::TTempFolder folder;
+    test::WriteBytes(folder.Path() / "dtmanage.inf", "[CommonInf]\r\nDBVersion=4294967297\r\nDataVersion=x\r\n");
+    Tdtmanage manifest;
+    ReadManifest(folder.Path(), manifest);
+    EXPECT_EQ(manifest.DBVersion, 0);  // 2^32 + 1 once wrapped to 1 and passed the revised edition's check
+    EXPECT_EQ(manifest.DataVersion, 0);
+    EXPECT_NE(ExtractVersionRefusal(manifest, true), "");
+}
+
 }  // namespace
 }  // namespace qz
