@@ -1,5 +1,6 @@
 #include "platform/SystemDef.h"
 
+#include "common/ChartKind.h"
 #include "common/Format.h"
 #include "common/SjisText.h"
 #include "common/Ui.h"
@@ -111,9 +112,9 @@ void ReadConnectionFile(TSystemDef& system, TProgramValues& program, TMainFormPa
 std::string_view TEditionValues::TemplateFor(int chartKind) const
 {
     switch (chartKind) {
-    case 11: return TemplateCorporation;
-    case 21: return TemplateIndividualGeneral;
-    case 22: return TemplateIndividualRealEstate;
+    case kChartCorporation: return TemplateCorporation;
+    case kChartIndividualGeneral: return TemplateIndividualGeneral;
+    case kChartIndividualRealEstate: return TemplateIndividualRealEstate;
     default: return {};
     }
 }
@@ -189,8 +190,9 @@ void InitSystemPaths(TMainFormPaths& form, const fs::path& executable)
     system.DbHost.clear();
     system.SysDbDir = Join(settingsFolder, "DATA");
     system.DataDir.clear();
-    system.DbUser = "HOLDEX";
-    system.DbPassword = "vostar";
+    system.DbUser = kProductDbUser;
+    system.DbPassword = kProductDbPassword;
+    system.DbCharset = kProductDbCharset;
     system.UserCode = system.GroupId * 10000 + 9999;
     system.UserLevel = 9;
 

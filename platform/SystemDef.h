@@ -13,6 +13,12 @@
 
 namespace qz {
 
+// The target product's database identity. Start-up copies it into TSystemDef; the tools that build the
+// product's databases, which run without a start-up, take it from here.
+inline constexpr std::string_view kProductDbUser = "HOLDEX";
+inline constexpr std::string_view kProductDbPassword = "vostar";
+inline constexpr std::string_view kProductDbCharset = "SJIS_0208";
+
 struct TSystemDef {
     std::int32_t GroupId = 0;
     std::string IniFileName;   // upper-cased, for display
@@ -32,6 +38,7 @@ struct TSystemDef {
     std::string DbHost;
     std::string DbUser;
     std::string DbPassword;
+    std::string DbCharset;     // the character set of every attachment (lc_ctype)
     std::string ComputerName;
     std::int32_t UserCode = 0;
     std::int32_t UserLevel = 0;
@@ -42,9 +49,9 @@ struct TSystemDef {
 
 // What differs between the base edition and the revised edition ("QZCONVERT2").
 struct TEditionValues {
-    std::string_view TemplateCorporation;            // chart kind 11
-    std::string_view TemplateIndividualGeneral;      // chart kind 21
-    std::string_view TemplateIndividualRealEstate;   // chart kind 22
+    std::string_view TemplateCorporation;            // kChartCorporation
+    std::string_view TemplateIndividualGeneral;      // kChartIndividualGeneral
+    std::string_view TemplateIndividualRealEstate;   // kChartIndividualRealEstate
     std::string_view ToolVersion;
     int VerMajor;
     int VerMinor1;
@@ -54,7 +61,7 @@ struct TEditionValues {
     bool RequiresDbVersion1;       // the manifest's DBVersion must be 1
     bool TaxRateKindByDate;        // rate kind "2" for rate-sensitive codes from 2014/04/01
 
-    // The template backup of a chart kind (11, 21, 22); empty for any other kind.
+    // The template backup of a chart kind (common/ChartKind.h); empty for any other kind.
     std::string_view TemplateFor(int chartKind) const;
 };
 

@@ -1,5 +1,6 @@
 #include "db/schema/StandardCharts.h"
 
+#include "common/ChartKind.h"
 #include "common/TextHelpers.h"
 #include "db/schema/StandardChartsData.h"
 
@@ -55,11 +56,11 @@ std::span<const TChartRow> StandardChart(int chartKind)
 int ChartKindOf(int dataType, int codeType)
 {
     if (dataType == 1 && codeType == 1)
-        return 11;
+        return kChartCorporation;
     if (dataType == 2 && codeType == 1)
-        return 21;
+        return kChartIndividualGeneral;
     if (dataType == 2 && codeType == 2)
-        return 22;
+        return kChartIndividualRealEstate;
     return 0;
 }
 

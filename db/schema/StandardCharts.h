@@ -30,7 +30,8 @@ struct TChartRow {
 // The rows of one chart in chart order; throws std::invalid_argument for an unknown chart kind.
 std::span<const TChartRow> StandardChart(int chartKind);
 
-// The chart kind of a data type and code type of ACCDEF1 (1/1 → 11, 2/1 → 21, 2/2 → 22), or 0.
+// The chart kind (common/ChartKind.h) of a data type and code type of ACCDEF1: 1/1 corporation, 2/1 individual
+// general, 2/2 individual real estate; 0 for any other pair.
 int ChartKindOf(int dataType, int codeType);
 
 }  // namespace qz::schema

@@ -1,5 +1,6 @@
 #include "db/schema/TemplateBuilder.h"
 
+#include "common/ChartKind.h"
 #include "common/Format.h"
 #include "db/Firebird.h"
 #include "db/schema/SchemaScriptsData.h"
@@ -90,14 +91,14 @@ void InsertChart(fb::TTransaction& tr, int chartKind)
 
 void InsertBasicInformation(fb::TTransaction& tr, int chartKind)
 {
-    const bool corporation = chartKind == 11;
+    const bool corporation = chartKind == kChartCorporation;
     fb::TStatement basic(tr);
     basic.Prepare("INSERT INTO ACCDEF1 (REC, GROUPID, DATATYPE, CODETYPE, NENDO, KISHU, KIMATU, KAISI, SIME, KAISINO,"
                   " SERIAL, ENTTEXT, SHOUGOU, NEW_TAX_RATE1, NEW_TAX_RATE2, NEW_TAX_RATE3, CHG_DAYS1, CHG_DAYS2,"
                   " CHG_DAYS3, CASHFLOWSW, KESSAN_KIKAN, CASHFLOW_KIKAN1, CASHFLOW_KIKAN2)"
                   " VALUES (1, 10000, :DATATYPE, :CODETYPE, 1, :KISHU, :KIMATU, :KISHU, 99, 1, '', '', '',"
                   " 3, 5, 8, :CHG1, :CHG2, :CHG3, 0, -1, -1, -1)");
-    basic.SetInt("DATATYPE", corporation ? 1 : 2).SetInt("CODETYPE", chartKind == 22 ? 2 : 1);
+    basic.SetInt("DATATYPE", corporation ? 1 : 2).SetInt("CODETYPE", chartKind == kChartIndividualRealEstate ? 2 : 1);
     basic.SetDate("KISHU", corporation ? TDate::Ymd(2025, 4, 1) : TDate::Ymd(2025, 1, 1));
     basic.SetDate("KIMATU", corporation ? TDate::Ymd(2026, 3, 31) : TDate::Ymd(2025, 12, 31));
     basic.SetDate("CHG1", TDate::Ymd(1989, 4, 1)).SetDate("CHG2", TDate::Ymd(1997, 4, 1)).SetDate("CHG3", TDate::Ymd(2014, 4, 1));
@@ -155,7 +156,7 @@ std::string TemplateName(int chartKind, const TDataVersion& version)
 
 void CreateDataDatabase(const std::string& database, int chartKind, const TDataVersion& version)
 {
-    if (chartKind != 11 && chartKind != 21 && chartKind != 22)
+    if (!IsChartKind(chartKind))
         throw std::invalid_argument(Format("unknown chart kind %d", chartKind));
     fb::TAttachment attachment = fb::TAttachment::Create(Params(database));
     RunScript(attachment, kDataTablesSql, "datadb_tables.sql", version);

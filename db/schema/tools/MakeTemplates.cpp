@@ -1,6 +1,7 @@
 // Builds the template backups of the target product ("QrvAcc11.600" ... "QrvAcc22.610") into an INIT folder.
 // Usage: qz_make_templates INIT_FOLDER
 
+#include "common/ChartKind.h"
 #include "db/Firebird.h"
 #include "db/schema/TemplateBuilder.h"
 
@@ -20,7 +21,7 @@ int main(int argc, char** argv)
     try {
         fs::create_directories(init / "work");
         for (const TDataVersion version : {TDataVersion{6, 0, 0}, TDataVersion{6, 1, 0}}) {
-            for (const int chartKind : {11, 21, 22}) {
+            for (const int chartKind : qz::kChartKinds) {
                 const fs::path database = init / "work" / (TemplateName(chartKind, version) + ".fdb");
                 fs::remove(database);
                 CreateDataDatabase(database.string(), chartKind, version);
