@@ -231,7 +231,8 @@ std::vector<TExtractRecord> ReadExtractFile(const fs::path& extractFolder, const
         for (std::size_t c = 0; c < spec.Columns.size(); ++c)
             values.push_back(ValueOfColumn(spec.Columns[c], c < count ? columns[c] : std::string_view()));
         if (spec.Ordered)
-            order.emplace_back(Format("%04d%s", records[i].Int(1), records[i].Text(3)), static_cast<int>(i));
+            order.emplace_back(Format("%04d%s", records[i].YearCode(), records[i].Text(column::kOrderKey)),
+                               static_cast<int>(i));
     }
     if (!spec.Ordered)
         return records;

@@ -13,6 +13,25 @@
 
 namespace qz {
 
+// Column numbers (from 0) of the extract files, named where the conversion picks a column.
+namespace column {
+inline constexpr std::size_t kNendoCode = 1;  // every file: the internal code of the fiscal year
+// CMHONTEN and CMBUMON are ordered by the year code, then by this column (the branch order key, the
+// department display code).
+inline constexpr std::size_t kOrderKey = 3;
+
+namespace cmkansig {
+inline constexpr std::size_t kBumonKetasu = 3;  // department code digits of the year
+}
+namespace zmkannen {
+inline constexpr std::size_t kKamokuKetasu = 34;  // account code digits; 5 or 6 for free codes
+inline constexpr std::size_t kHojoKetasu = 36;    // sub-account code digits
+}
+namespace zmsiwake {
+inline constexpr std::size_t kTaisyakuKubun = 5;  // "1" debit, "2" credit
+}
+}  // namespace column
+
 // One column value; a rejected line leaves every column at its zero value.
 using TExtractValue = std::variant<std::int64_t, std::string, TMoney, TDate>;
 
@@ -26,8 +45,8 @@ public:
     std::size_t ColumnCount() const { return values_.size(); }
     bool Empty() const { return values_.empty(); }
 
-    // The year code of every file (column 1).
-    std::int64_t YearCode() const { return Int(1); }
+    // The year code of every file.
+    std::int64_t YearCode() const { return Int(column::kNendoCode); }
 
     std::vector<TExtractValue>& Values() { return values_; }
 

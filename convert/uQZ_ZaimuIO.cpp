@@ -4,6 +4,7 @@
 #include "common/Cp932.h"
 #include "common/Format.h"
 #include "common/SjisText.h"
+#include "common/TextHelpers.h"
 #include "common/Ui.h"
 #include "convert/ZaimuIO_CsvReader.h"
 #include "db/DataModule.h"
@@ -78,12 +79,12 @@ void TQZaimuIO::SelectNendo(int code, TZMKANNEN& year)
     for (std::size_t i = 0; i < Zmkannen.size(); ++i) {
         if (Zmkannen[i].YearCode() != code)
             continue;
-        const int kamoku = RequireInt(Zmkannen[i].Text(34), "科目コード桁数");
-        const int hojo = RequireInt(Zmkannen[i].Text(36), "補助コード桁数");
+        const int kamoku = RequireInt(Zmkannen[i].Text(column::zmkannen::kKamokuKetasu), "科目コード桁数");
+        const int hojo = RequireInt(Zmkannen[i].Text(column::zmkannen::kHojoKetasu), "補助コード桁数");
         int bumon = BumonKetasu;
         for (const Tcmkansig& resource : Cmkansig)
             if (resource.YearCode() == SentakuNendoCode)
-                bumon = RequireInt(resource.Text(3), "部門コード桁数");
+                bumon = RequireInt(resource.Text(column::cmkansig::kBumonKetasu), "部門コード桁数");
         year = Zmkannen[i];
         NendoIndex = static_cast<int>(i);
         KamokuKetasu = kamoku;
@@ -111,20 +112,14 @@ int TQZaimuIO::CountJournalLines() const
     const fs::path file = zm.empty() ? fs::path() : FindFileIgnoringCase(zm, "ZMSIWAKE.CSV");
     if (file.empty())
         return 0;
+    using column::zmsiwake::kTaisyakuKubun;
+    const std::string selectedYear = std::to_string(SentakuNendoCode);
     int count = 0;
     for (const std::string& line : LoadRawLines(file)) {
         // The year code and the debit/credit mark come before any quoted text of the line.
-        std::size_t start = 0;
-        std::vector<std::string_view> head;
-        const std::string_view view = line;
-        while (head.size() < 6) {
-            const std::size_t comma = view.find(',', start);
-            head.push_back(view.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
-            if (comma == std::string_view::npos)
-                break;
-            start = comma + 1;
-        }
-        if (head.size() == 6 && head[5] == "1" && head[1] == std::to_string(SentakuNendoCode))
+        const std::vector<std::string_view> columns = SplitAt(line, ",");
+        if (columns.size() > kTaisyakuKubun && columns[kTaisyakuKubun] == "1" &&
+            columns[column::kNendoCode] == selectedYear)
             ++count;
     }
     return count;

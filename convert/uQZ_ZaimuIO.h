@@ -14,6 +14,15 @@
 
 namespace qz {
 
+// One context lives as long as the wizard; its operations are called in this order:
+//   1. SetCsvDir, whenever the extract folder changes: reads the manifest and every master and balance file
+//      (ReadErrorText then tells what could not be read);
+//   2. the wizard sets the year settings of the chosen fiscal year (SentakuNendoCode, ZenkiNendoCode,
+//      ZenzenkiNendoCode, Kisyu, Kimatu, the free-code and balance-kind choices), then calls SelectNendo,
+//      which reads SentakuNendoCode;
+//   3. CountJournalLines, for the confirmation page;
+//   4. the import run, which converts from the settings and records held here;
+//   5. WriteErrorLog, when the run fails.
 class TQZaimuIO {
 public:
     TQZaimuIO();
