@@ -15,13 +15,4 @@ int RunGuarded(const std::function<int()>& run)
     return run();
 }
 
-std::string StatusTextOfHint(std::string_view hint)
-{
-    if (const std::size_t bar = hint.find('|'); bar != std::string_view::npos)
-        hint = hint.substr(bar + 1);
-    if (hint.empty())
-        return {};
-    return "\u3000" + std::string(hint);
-}
-
 }  // namespace qz

@@ -1,7 +1,6 @@
 #include "platform/SystemDef.h"
 
 #include "common/ChartKind.h"
-#include "common/Format.h"
 #include "common/SjisText.h"
 #include "common/Ui.h"
 #include "platform/FileOps.h"
@@ -20,12 +19,10 @@ namespace qz {
 namespace {
 
 constexpr TEditionValues kBaseEdition{
-    "QrvAcc11.600", "QrvAcc21.600", "QrvAcc22.600", QZ_BASE_EDITION_VERSION, 6, 0, 0, "14版",
-    "１．QuorvelMendalⅢ 関与先抽出データを選択します。", false, false};
+    "QrvAcc11.600", "QrvAcc21.600", "QrvAcc22.600", QZ_BASE_EDITION_VERSION, 6, 0, 0, "14版", false, false};
 
 constexpr TEditionValues kRevisedEdition{
-    "QrvAcc11.610", "QrvAcc21.610", "QrvAcc22.610", QZ_REVISED_EDITION_VERSION, 6, 1, 0, "14消改版",
-    "１．QuorvelMendalⅢ(ver3.2.0.1) 関与先抽出データを選択します。", true, true};
+    "QrvAcc11.610", "QrvAcc21.610", "QrvAcc22.610", QZ_REVISED_EDITION_VERSION, 6, 1, 0, "14消改版", true, true};
 
 constexpr std::string_view kToolIniName = "QM3TOQZAIMU.INI";
 constexpr std::string_view kConnectionIniName = "quorvelzaimu.ini";
@@ -73,37 +70,29 @@ std::string DocumentsFolder()
     return folder;
 }
 
-void ReadConnectionFile(TSystemDef& system, TProgramValues& program, TMainFormPaths& form)
+void ReadConnectionFile(TSystemDef& system, TProgramValues& program)
 {
-    const std::string settingsFolder = Join(form.CommonDataPath, program.SettingsSubPath);
-    const std::string defaultRootKey = UpperAscii(Join(form.CommonDataDir, program.SettingsSubPath));
+    const std::string settingsFolder = Join(program.CommonDataPath, program.SettingsSubPath);
     std::optional<TIniFile> ini;
     try {
         ini.emplace(system.IniFilePath);
     } catch (const std::exception& error) {
         ShowError(error.what());
     }
-    if (!ini || !ini->FileExists()) {
+    program.ConnectionFileFound = ini && ini->FileExists();
+    if (!program.ConnectionFileFound) {
         program.ConnectionMode = 0;
         system.SysDbDir = system.DataDir = Join(settingsFolder, "DATA");
-        form.SystemRootKey = defaultRootKey;
         return;
     }
     system.DbHost.clear();
     if (Trim(ini->ReadString("APPLICATION", "CONNECT")) == "1") {
         program.ConnectionMode = 1;
-        form.ServerMode = true;
         system.SysDbDir = system.DataDir = ini->ReadString("SERVER", "SYSDIR");
         program.ServerHost = ini->ReadString("SERVER", "HOSTNAME");
-        form.ServerHost = UpperAscii(program.ServerHost);
-        form.SystemRootKey = "QUORVELZAIMU";
     } else {
         program.ConnectionMode = 0;
-        form.ServerMode = false;
         system.SysDbDir = system.DataDir = ini->ReadString("LOCAL", "SYSDIR");
-        const bool insideCommonFolder =
-            !form.CommonDataDir.empty() && UpperAscii(system.SysDbDir).find(form.CommonDataDir) != std::string::npos;
-        form.SystemRootKey = insideCommonFolder ? defaultRootKey : std::string();
     }
 }
 
@@ -122,11 +111,6 @@ std::string_view TEditionValues::TemplateFor(int chartKind) const
 const TEditionValues& EditionValues(bool revisedEdition)
 {
     return revisedEdition ? kRevisedEdition : kBaseEdition;
-}
-
-std::string TProgramValues::MainCaption() const
-{
-    return Format("QuorvelMendalⅢ財務データコンバート(ver %s)", Edition().ToolVersion);
 }
 
 TSystemDef& SystemDef()
@@ -156,22 +140,20 @@ fs::path CurrentExecutable()
     return error ? fs::path() : self;
 }
 
-void InitSystemPaths(TMainFormPaths& form, const fs::path& executable)
+void InitSystemPaths(const fs::path& executable)
 {
     TProgramValues& program = ProgramValues();
     TSystemDef& system = SystemDef();
     program = TProgramValues{};
     system = TSystemDef{};
-    form = TMainFormPaths{};
 
     program.SettingsSubPath = "QuorvelZAI/ZAIMU";
     program.SysDbFileName = "qrvaccdef.fdb";
     program.DataDbFileName = "qrvacc.fdb";
     program.IsRevisedEdition = IsRevisedEditionExecutable(executable);
 
-    form.CommonDataPath = GetSpecialFolder(CSIDL_COMMON_APPDATA, "");
-    form.CommonDataDir = UpperAscii(form.CommonDataPath);
-    const std::string settingsFolder = Join(form.CommonDataPath, program.SettingsSubPath);
+    program.CommonDataPath = GetSpecialFolder(CSIDL_COMMON_APPDATA, "");
+    const std::string settingsFolder = Join(program.CommonDataPath, program.SettingsSubPath);
 
     system.GroupId = 10000;
     system.WinUserName = LogonName();
@@ -197,17 +179,16 @@ void InitSystemPaths(TMainFormPaths& form, const fs::path& executable)
     system.UserLevel = 9;
 
     system.IniFilePath = Join(settingsFolder, kConnectionIniName);
-    system.IniFileName = UpperAscii(Join(Join(form.CommonDataDir, program.SettingsSubPath), kConnectionIniName));
-    form.ToolIniPath = Join(settingsFolder, kToolIniName);
-    form.ToolIniFileName = UpperAscii(Join(Join(form.CommonDataDir, program.SettingsSubPath), kToolIniName));
+    system.IniFileName = UpperAscii(system.IniFilePath);
+    program.ToolIniPath = Join(settingsFolder, kToolIniName);
 
-    ReadConnectionFile(system, program, form);
+    ReadConnectionFile(system, program);
 }
 
-std::string ReadDefaultExtractDir(const TMainFormPaths& form)
+std::string ReadDefaultExtractDir()
 {
     try {
-        const TIniFile ini(form.ToolIniPath);
+        const TIniFile ini(ProgramValues().ToolIniPath);
         if (ini.FileExists()) {
             std::string drive = ini.ReadString("QM3CSV", "DRIVE");
             if (!drive.empty())
@@ -219,9 +200,9 @@ std::string ReadDefaultExtractDir(const TMainFormPaths& form)
     return SystemDef().DocumentsDir;
 }
 
-void SaveExtractDir(const TMainFormPaths& form, std::string_view extractDir)
+void SaveExtractDir(std::string_view extractDir)
 {
-    TIniFile ini(form.ToolIniPath);
+    TIniFile ini(ProgramValues().ToolIniPath);
     ini.WriteString("QM3CSV", "DRIVE", extractDir);
 }
 

@@ -57,7 +57,6 @@ struct TEditionValues {
     int VerMinor1;
     int VerMinor2;
     std::string_view VerText;
-    std::string_view Page1Heading;
     bool RequiresDbVersion1;       // the manifest's DBVersion must be 1
     bool TaxRateKindByDate;        // rate kind "2" for rate-sensitive codes from 2014/04/01
 
@@ -67,37 +66,19 @@ struct TEditionValues {
 
 const TEditionValues& EditionValues(bool revisedEdition);
 
-inline constexpr std::string_view kPage2Heading = "２．Quorvel財務の保存先フォルダを選択します。";
-inline constexpr std::string_view kPage3Heading = "３．特定科目の確認、設定を行います。";
-inline constexpr std::string_view kPage4Heading = "４．設定内容の確認";
-inline constexpr std::string_view kMainFormCaption = "データコンバート";
-
 // Program-wide values set at start-up besides TSystemDef.
 struct TProgramValues {
     std::string SettingsSubPath;   // "QuorvelZAI/ZAIMU"
     std::string SysDbFileName;     // "qrvaccdef.fdb"
     std::string DataDbFileName;    // "qrvacc.fdb"
+    std::string CommonDataPath;    // the common application data folder as found
+    bool ConnectionFileFound = false;  // false: local mode with the defaults
     int ConnectionMode = 0;        // 0 local, 1 server
     std::string ServerHost;        // server mode: HOSTNAME of the connection file, as written there
+    std::string ToolIniPath;       // the tool settings file as found
     bool IsRevisedEdition = false;
 
     const TEditionValues& Edition() const { return EditionValues(IsRevisedEdition); }
-    // "QuorvelMendalⅢ財務データコンバート(ver %s)"
-    std::string MainCaption() const;
-};
-
-// The main form's path fields that the wizard uses.
-struct TMainFormPaths {
-    std::string CommonDataDir;     // upper-cased, for display and comparison
-    bool ServerMode = false;
-    std::string SystemRootKey;
-    std::string ServerHost;
-    std::string ServerDataPath;
-    std::string ExtractDir;
-
-    std::string CommonDataPath;    // the common application data folder as found
-    std::string ToolIniFileName;   // upper-cased, for display
-    std::string ToolIniPath;       // the tool settings file as found
 };
 
 TSystemDef& SystemDef();
@@ -107,13 +88,13 @@ TProgramValues& ProgramValues();
 bool IsRevisedEditionExecutable(const std::filesystem::path& executable);
 std::filesystem::path CurrentExecutable();
 
-// Fills TSystemDef, the program-wide values and the form's path fields.
-void InitSystemPaths(TMainFormPaths& form, const std::filesystem::path& executable = CurrentExecutable());
+// Fills TSystemDef and the program-wide values, reading the connection file.
+void InitSystemPaths(const std::filesystem::path& executable = CurrentExecutable());
 
 // The folder page 1 starts with: QM3CSV/DRIVE of the tool settings file unless empty, else DocumentsDir.
-std::string ReadDefaultExtractDir(const TMainFormPaths& form);
+std::string ReadDefaultExtractDir();
 
 // Remembers the extract folder as QM3CSV/DRIVE and flushes the file. Throws on file or encoding errors.
-void SaveExtractDir(const TMainFormPaths& form, std::string_view extractDir);
+void SaveExtractDir(std::string_view extractDir);
 
 }  // namespace qz

@@ -295,9 +295,8 @@ TEST(DataModuleOnServer, SystemDatabaseAndFileOperationsOnTheServer)
     env.Set("QZ_COMMON_APPDATA", common.Path().string()).Set("QZ_DOCUMENTS", (common.Path() / "docs").string());
     schema::MakeInstallation({.CommonDataPath = common.Path().string(), .FreeRows = 3, .ServerHost = host,
                               .ServerDataDir = server.Path().string()});
-    TMainFormPaths form;
-    InitSystemPaths(form, "/opt/qz/bin/qzconvert");
-    ASSERT_TRUE(form.ServerMode);
+    InitSystemPaths("/opt/qz/bin/qzconvert");
+    ASSERT_EQ(ProgramValues().ConnectionMode, 1);
     test::TRecordingUi ui;
     ASSERT_TRUE(DM().fnAccDefConnected(host, 1));
     const std::string folder = (server.Path() / "0009").string();

@@ -37,8 +37,7 @@ TEST(Installation, LocalInstallationIsWhatStartUpFinds)
 
     TScopedEnv env;
     env.Set("QZ_COMMON_APPDATA", common.Path().string()).Set("QZ_DOCUMENTS", (common.Path() / "docs").string());
-    TMainFormPaths form;
-    InitSystemPaths(form, "/opt/qz/bin/qzconvert");
+    InitSystemPaths("/opt/qz/bin/qzconvert");
     EXPECT_EQ(ProgramValues().ConnectionMode, 0);
     EXPECT_EQ(SystemDef().SysDbDir, data.string());
 
@@ -61,9 +60,8 @@ TEST(Installation, ServerInstallationMakesItsFoldersOnTheServer)
 
     TScopedEnv env;
     env.Set("QZ_COMMON_APPDATA", common.Path().string()).Set("QZ_DOCUMENTS", (common.Path() / "docs").string());
-    TMainFormPaths form;
-    InitSystemPaths(form, "/opt/qz/bin/qzconvert");
-    EXPECT_TRUE(form.ServerMode);
+    InitSystemPaths("/opt/qz/bin/qzconvert");
+    EXPECT_EQ(ProgramValues().ConnectionMode, 1);
     EXPECT_EQ(SystemDef().SysDbDir, server.Path().string());
 }
 

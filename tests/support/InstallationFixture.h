@@ -20,7 +20,6 @@ protected:
     TTempFolder root;
     TScopedEnv env;
     TRecordingUi ui;
-    TMainFormPaths form;
     std::filesystem::path dataFolder;
 
     void SetUp() override
@@ -28,7 +27,7 @@ protected:
         env.Set("QZ_COMMON_APPDATA", (root.Path() / "common").string()).Set("QZ_DOCUMENTS", (root.Path() / "docs").string());
         env.Set("TEMP", root.Path().string());
         schema::MakeInstallation({.CommonDataPath = (root.Path() / "common").string(), .FreeRows = 10});
-        InitSystemPaths(form, root.Path() / "install" / "bin" / "qzconvert");
+        InitSystemPaths(root.Path() / "install" / "bin" / "qzconvert");
         dataFolder = std::filesystem::path(SystemDef().SysDbDir) / "0001";
         schema::RestoreWithTool(TemplateFolder() / "QrvAcc11.610", dataFolder / "qrvacc.fdb");
         SystemDef().DataDir = dataFolder.string();

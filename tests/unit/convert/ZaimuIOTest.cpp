@@ -123,8 +123,7 @@ TEST_F(ZaimuIOTest, CountsTheDebitLinesOfTheSelectedYear)
 
 TEST_F(ZaimuIOTest, TheErrorLogHoldsThePlainHeadAndTheDoublyEncodedDump)
 {
-    TMainFormPaths form;
-    InitSystemPaths(form, "/opt/qz/bin/qzconvert");
+    InitSystemPaths("/opt/qz/bin/qzconvert");
     context.SetCsvDir(folder.Path());
     context.KamokuIndex = {"101=10100"};
     context.TokuteiKamoku[2] = "18000";

@@ -89,12 +89,5 @@ TEST_F(InstanceGuardTest, StartUpHoldsTheToolsLockWhileRunning)
     EXPECT_FALSE(TInstanceGuard::Acquire().Refused());  // released when the run ends
 }
 
-TEST(StatusLine, HintTexts)
-{
-    EXPECT_EQ(StatusTextOfHint("抽出データのフォルダを指定します。"), "　抽出データのフォルダを指定します。");
-    EXPECT_EQ(StatusTextOfHint("短い|長い説明"), "　長い説明");
-    EXPECT_EQ(StatusTextOfHint(""), "");
-}
-
 }  // namespace
 }  // namespace qz
