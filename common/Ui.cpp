@@ -1,7 +1,7 @@
 #include "common/Ui.h"
 
 #include <cstdio>
-#include <cstdlib>
+#include <stdexcept>
 
 namespace qz {
 namespace {
@@ -13,7 +13,10 @@ public:
         std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
     }
     void ProcessEvents() override {}
-    void EndApplication() override { std::exit(1); }
+    void EndApplication() override
+    {
+        throw std::runtime_error("the application was asked to end after a fatal error, but no front end is installed");
+    }
 };
 
 TUserInterface* gCurrentUi = nullptr;

@@ -19,7 +19,9 @@ public:
     virtual void EndApplication() = 0;
 };
 
-// The front end installs itself at start-up; until then messages go to standard error.
+// The front end installs itself at start-up. Until then messages go to standard error, and EndApplication
+// throws std::runtime_error: without a front end there are no windows to close, and a tool or a test
+// must not be ended from deep inside the engine, so its caller decides what a fatal error means.
 void SetUserInterface(TUserInterface* ui);
 TUserInterface& Ui();
 
