@@ -94,9 +94,12 @@ TEST(FileOps, CopyAndMoveFolderContents)
     EXPECT_FALSE(ShellCopyDir((folder.Path() / "none").string(), copy.string(), TShellOperation::Copy));
 }
 
-TEST(FileOps, ComputerNameIsKnown)
+TEST(FileOps, ComputerNameIsTheKernelsHostName)
 {
-    EXPECT_FALSE(GetClientName().empty());
+    std::string hostName = ReadBytes("/proc/sys/kernel/hostname");
+    hostName.erase(hostName.find_last_not_of('\n') + 1);
+    ASSERT_FALSE(hostName.empty());
+    EXPECT_EQ(GetClientName(), hostName);
 }
 
 }  // namespace
