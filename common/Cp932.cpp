@@ -142,28 +142,53 @@ std::string DecodeCp932(std::string_view bytes)
     return out;
 }
 
-std::string EncodeCp932(std::string_view utf8)
+namespace {
+
+// Encodes character by character; unencodable(start, end, cp) decides what becomes of a character CP932
+// cannot hold (cp empty: a malformed byte) and returns the bytes written for it.
+template <typename Unencodable>
+std::string EncodeWith(std::string_view utf8, Unencodable unencodable)
 {
     std::string out;
     out.reserve(utf8.size());
     for (std::size_t pos = 0; pos < utf8.size();) {
         const std::size_t start = pos;
         const auto cp = NextCodePoint(utf8, pos);
-        if (!cp)
-            throw TEncodingError(fmt::format("文字コードが正しくありません（{} バイト目）。", start + 1));
-        if (*cp < 0x80) {
+        if (cp && *cp < 0x80) {
             out += static_cast<char>(*cp);
             continue;
         }
-        const std::uint16_t code = CodeOf(*cp);
-        if (code == 0)
-            throw TEncodingError(fmt::format("Shift-JIS で表せない文字があります（U+{:04X}「{}」）。",
-                                             static_cast<std::uint32_t>(*cp), utf8.substr(start, pos - start)));
+        const std::uint16_t code = cp ? CodeOf(*cp) : 0;
+        if (code == 0) {
+            out += unencodable(start, pos, cp);
+            continue;
+        }
         if (code > 0xFF)
             out += static_cast<char>(code >> 8);
         out += static_cast<char>(code & 0xFF);
     }
     return out;
+}
+
+}  // namespace
+
+std::string EncodeCp932(std::string_view utf8)
+{
+    return EncodeWith(utf8, [&](std::size_t start, std::size_t end, std::optional<char32_t> cp) -> std::string {
+        if (!cp)
+            throw TEncodingError(fmt::format("文字コードが正しくありません（{} バイト目）。", start + 1));
+        throw TEncodingError(fmt::format("Shift-JIS で表せない文字があります（U+{:04X}「{}」）。",
+                                         static_cast<std::uint32_t>(*cp), utf8.substr(start, end - start)));
+    });
+}
+
+std::string EncodeCp932Escaped(std::string_view utf8)
+{
+    return EncodeWith(utf8, [&](std::size_t start, std::size_t, std::optional<char32_t> cp) {
+        if (!cp)
+            return fmt::format("<x{:02X}>", static_cast<unsigned char>(utf8[start]));
+        return fmt::format("<U+{:04X}>", static_cast<std::uint32_t>(*cp));
+    });
 }
 
 bool IsCp932Encodable(char32_t cp)

@@ -22,6 +22,10 @@ std::string DecodeCp932(std::string_view bytes);
 // so that no character is ever dropped silently.
 std::string EncodeCp932(std::string_view utf8);
 
+// For logs, which must keep whatever they are given: a character CP932 cannot hold is written as
+// "<U+XXXX>" and a malformed UTF-8 byte as "<xNN>", so nothing is dropped and nothing throws.
+std::string EncodeCp932Escaped(std::string_view utf8);
+
 // True when the character has a CP932 code.
 bool IsCp932Encodable(char32_t cp);
 

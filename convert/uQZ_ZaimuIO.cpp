@@ -7,6 +7,7 @@
 #include "common/TextHelpers.h"
 #include "common/Ui.h"
 #include "convert/ZaimuIO_CsvReader.h"
+#include "convert/ZaimuIO_Statements.h"
 #include "db/DataModule.h"
 #include "platform/ShellFolders.h"
 #include "platform/SystemDef.h"
@@ -197,8 +198,7 @@ void TQZaimuIO::WriteErrorLog(const std::string& text)
         if (DM().IBDatabaseDAT.Connected() && DM().fnExistence_Table("ONETIME_SIWAKE")) {
             fb::TTransactionScope scope(DM().IBTransactionDAT);
             fb::TStatement query(DM().IBTransactionDAT);
-            query.Prepare("SELECT TEXT FROM ONETIME_SIWAKE ORDER BY JIGYOUNENDONAIBUCD ,TORIHIKIBI,HONSITENNAIBUCD ,"
-                          "DENPYOUNAIBUCD ,TAISYAKUKUBUN ");
+            query.Prepare(convert::sql::kSelectSortedJournalsForLog);
             query.Open();
             while (query.Fetch())
                 encoded("[15]", query.AsString(0));
@@ -210,6 +210,8 @@ void TQZaimuIO::WriteErrorLog(const std::string& text)
             throw std::runtime_error(Format("ファイルに書き込めません。<%s>", file.string()));
     } catch (const std::exception& error) {
         ShowError(std::string("エラーログ:") + error.what());
+    } catch (...) {
+        ShowError("エラーログ:不明な例外");
     }
 }
 

@@ -4,7 +4,7 @@
 #include "common/Format.h"
 #include "common/SjisText.h"
 #include "common/Ui.h"
-#include "db/DataModule.h"
+#include "db/DbStatements.h"
 #include "db/ErrorReport.h"
 #include "db/Firebird.h"
 #include "platform/ChildProcess.h"
@@ -36,16 +36,16 @@ fb::TService ServiceFor(TServiceProtocol protocol, const std::string& host)
 
 const auto kKeepAlive = [](const std::string&) { Ui().ProcessEvents(); };
 
-// Attaches a restored data database, empties its operation history and detaches it again.
-bool EmptyOperationHistory(TServiceProtocol protocol, const std::string& host, const std::string& databasePath)
+// Attaches a restored data database and empties its operation history (the caller detaches it again).
+bool EmptyOperationHistory(TDM& dm, TServiceProtocol protocol, const std::string& host, const std::string& databasePath)
 {
     std::string useHost = host;
     if (ProgramValues().ConnectionMode == 1 && protocol == TServiceProtocol::Local && host.empty())
         useHost = std::string(kLocalHost);
-    if (!DM().fnAccDatConnected(useHost, fs::path(databasePath).parent_path().string(), false))
+    if (!dm.fnAccDatConnected(useHost, fs::path(databasePath).parent_path().string(), false))
         return false;
-    fb::TTransactionScope scope(DM().IBTransactionDAT);
-    fb::ExecuteImmediate(DM().IBTransactionDAT, "DELETE FROM OPINF");
+    fb::TTransactionScope scope(dm.IBTransactionDAT);
+    fb::ExecuteImmediate(dm.IBTransactionDAT, sql::kDeleteOperationHistory);
     scope.Commit();
     return true;
 }
@@ -60,6 +60,7 @@ std::string ReadText(const fs::path& file)
 std::optional<std::string> RunTool(const std::vector<std::string>& arguments, const fs::path& log,
                                    std::string_view startFailure, std::string_view errorPrefix)
 {
+    // An old log that cannot be removed makes the tool refuse its -y file, which the log check then reports.
     std::error_code ignored;
     fs::remove(log, ignored);
     int status = 0;
@@ -68,8 +69,8 @@ std::optional<std::string> RunTool(const std::vector<std::string>& arguments, co
                                   .Arguments = arguments,
                                   .Environment = {{"ISC_PASSWORD", SystemDef().DbPassword}},
                                   .WhileWaiting = [] { Ui().ProcessEvents(); }});
-    } catch (const std::exception&) {
-        ShowError(startFailure);
+    } catch (const std::exception& error) {
+        ShowMessageDetail(startFailure, error.what(), TMessageKind::Error);
         return std::nullopt;
     }
     const std::string text = fs::exists(log) ? ReadText(log) : std::string();
@@ -84,7 +85,7 @@ std::optional<std::string> RunTool(const std::vector<std::string>& arguments, co
 
 }  // namespace
 
-bool BackupFDB(TServiceProtocol protocol, const std::string& host, bool direct, const std::string& backupPath,
+bool BackupFDB(TDM& dm, TServiceProtocol protocol, const std::string& host, bool direct, const std::string& backupPath,
                const std::string& databasePath)
 {
     const fs::path temporary =
@@ -96,21 +97,19 @@ bool BackupFDB(TServiceProtocol protocol, const std::string& host, bool direct, 
         service.Detach();
         if (!direct && LowerAscii(written) != LowerAscii(backupPath)) {
             const TFileLocation location = protocol == TServiceProtocol::Local ? TFileLocation::Local : TFileLocation::Server;
-            if (DM().FileExistsAt(location, backupPath))
-                DM().DeleteFileAt(location, backupPath);
-            if (!DM().MoveFileAt(location, written, backupPath))
+            if (dm.FileExistsAt(location, backupPath))
+                dm.DeleteFileAt(location, backupPath);
+            if (!dm.MoveFileAt(location, written, backupPath))
                 throw std::runtime_error("データベースバックアップファイルのMoveに失敗しました。");
         }
         return true;
-    } catch (const fb::TFbError& error) {
-        ReportDbError(error, "TDM.BackupFDB", "データベースのバックアップに失敗しました。", false);
-    } catch (const std::exception& error) {
-        ShowMessageDetail("データベースのバックアップに失敗しました。", error.what(), TMessageKind::Error);
+    } catch (...) {
+        ReportCurrentException("TDM.BackupFDB", "データベースのバックアップに失敗しました。", false);
     }
     return false;
 }
 
-bool RestoreFDB(TServiceProtocol protocol, const std::string& host, bool replace, const std::string& backupPath,
+bool RestoreFDB(TDM& dm, TServiceProtocol protocol, const std::string& host, bool replace, const std::string& backupPath,
                 const std::string& databasePath)
 {
     bool done = false;
@@ -121,13 +120,11 @@ bool RestoreFDB(TServiceProtocol protocol, const std::string& host, bool replace
                         kKeepAlive);
         service.Detach();
         done = !Contains(databasePath, ProgramValues().DataDbFileName) ||
-               EmptyOperationHistory(protocol, host, databasePath);
-    } catch (const fb::TFbError& error) {
-        ReportDbError(error, "TDM.RestoreFDB", "データベースのリストアに失敗しました。", false);
-    } catch (const std::exception& error) {
-        ShowMessageDetail("データベースのリストアに失敗しました。", error.what(), TMessageKind::Error);
+               EmptyOperationHistory(dm, protocol, host, databasePath);
+    } catch (...) {
+        ReportCurrentException("TDM.RestoreFDB", "データベースのリストアに失敗しました。", false);
     }
-    DM().AccDatDisconnect("", false, false);
+    dm.AccDatDisconnect("", false, false);
     return done;
 }
 
@@ -140,10 +137,11 @@ std::vector<std::string> GbakArguments(bool backup, const std::string& logPath, 
     return arguments;
 }
 
-bool BackupFDBByTool(const std::string& host, bool direct, const std::string& backupPath, const std::string& databasePath)
+bool BackupFDBByTool(TDM& dm, const std::string& host, bool direct, const std::string& backupPath,
+                     const std::string& databasePath)
 {
     if (host == kLocalHost)
-        return BackupFDB(TServiceProtocol::Local, "", direct, backupPath, databasePath);
+        return BackupFDB(dm, TServiceProtocol::Local, "", direct, backupPath, databasePath);
     const fs::path log = fs::path(SystemDef().TempDir) / "gbak.log";
     const std::string database = host.empty() ? databasePath : host + ":" + databasePath;
     return RunTool(GbakArguments(true, log.string(), database, backupPath), log,
@@ -152,11 +150,11 @@ bool BackupFDBByTool(const std::string& host, bool direct, const std::string& ba
         .has_value();
 }
 
-bool RestoreFDBByTool(const std::string& host, bool replace, const std::string& backupPath,
+bool RestoreFDBByTool(TDM& dm, const std::string& host, bool replace, const std::string& backupPath,
                       const std::string& databasePath)
 {
     if (host == kLocalHost)
-        return RestoreFDB(TServiceProtocol::Local, "", replace, backupPath, databasePath);
+        return RestoreFDB(dm, TServiceProtocol::Local, "", replace, backupPath, databasePath);
     std::error_code error;
     if (!fs::is_regular_file(backupPath, error))
         return false;
@@ -171,11 +169,11 @@ bool RestoreFDBByTool(const std::string& host, bool replace, const std::string& 
         return true;
     bool done = false;
     try {
-        done = EmptyOperationHistory(TServiceProtocol::TCP, host, databasePath);
-    } catch (const fb::TFbError& failure) {
-        ReportDbError(failure, "TDM.RestoreFDB", "データベースのリストアに失敗しました。", false);
+        done = EmptyOperationHistory(dm, TServiceProtocol::TCP, host, databasePath);
+    } catch (...) {
+        ReportCurrentException("TDM.RestoreFDB", "データベースのリストアに失敗しました。", false);
     }
-    DM().AccDatDisconnect("", false, false);
+    dm.AccDatDisconnect("", false, false);
     return done;
 }
 
@@ -185,7 +183,7 @@ void AppendBackupMarker(const std::string& backupPath, const TBackupMarker& mark
         "## QZCONVERT BACKUP INFORMATION", "SHOUGOU=" + marker.SHOUGOU, "KISHU=" + marker.KISHU,
         "KIMATU=" + marker.KIMATU, Format("SIWAKE=%d", marker.SIWAKE), Format("TOTALSIWAKE=%d", marker.TOTALSIWAKE),
         "DATAVARSION=" + marker.DATAVARSION, Format("GASSAN=%d", marker.GASSAN)};
-    WriteLogLines(backupPath, lines, true);
+    WriteCp932Lines(backupPath, lines, true, TUnencodable::Refuse);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -201,7 +199,13 @@ TBackupRestoreThread::~TBackupRestoreThread()
 void TBackupRestoreThread::Resume()
 {
     worker_ = std::thread([this] {
-        Execute();
+        try {
+            Execute();
+        } catch (...) {
+            // Execute guards its steps; this only catches what even recording a failure could not handle.
+            Result = false;
+            ErrorFlag = true;
+        }
         std::lock_guard lock(mutex_);
         terminated_ = true;
         changed_.notify_all();
@@ -241,8 +245,8 @@ bool TBackupRestoreThread::Synchronize(const std::function<bool()>& work)
             bool value = false;
             try {
                 value = work();
-            } catch (const std::exception& error) {
-                ShowError(error.what());
+            } catch (...) {
+                ReportCurrentException("TBackupRestoreThread", "データベースの保存・復元処理に失敗しました。", false);
             }
             std::lock_guard inner(mutex_);
             result = value;
@@ -264,55 +268,76 @@ void TBackupRestoreThread::Fail(std::string context, std::string code, std::stri
     ErrorMessage2 = std::move(message2);
 }
 
+template <typename Step>
+bool TBackupRestoreThread::Guarded(const char* context, const char* code, const char* message, Step step)
+{
+    try {
+        return step();
+    } catch (const std::exception& error) {
+        Fail(context, code, message, error.what());
+    } catch (...) {
+        Fail(context, code, message, "不明な例外");
+    }
+    return false;
+}
+
 bool TBackupRestoreThread::DoBackup(const std::string& database)
 {
+    static constexpr const char* kContext = "BackupDatabase";
+    static constexpr const char* kStopped = "データベースの保存処理を中止しました。";
     const std::string& sysName = ProgramValues().SysDbFileName;
     const std::string& dataName = ProgramValues().DataDbFileName;
     if (!Contains(database, sysName) && !Contains(database, dataName)) {
-        Fail("BackupDatabase", "101", "指定されたファイルはホルデクス財務用のデータではありません。", "データベースの保存処理を中止しました。");
+        Fail(kContext, "101", "指定されたファイルはホルデクス財務用のデータではありません。", kStopped);
         return false;
     }
-    const bool remote = !Host.empty() && Host != kLocalHost;
-    const bool done = Synchronize([&] {
-        if (Method == TMethod::Tool)
-            return BackupFDBByTool(Host, remote, BackupPath, database);
-        return BackupFDB(remote ? TServiceProtocol::TCP : TServiceProtocol::Local, remote ? Host : "", remote,
-                         BackupPath, database);
+    return Guarded(kContext, "100", kStopped, [&] {
+        const bool remote = !Host.empty() && Host != kLocalHost;
+        const bool done = Synchronize([&] {
+            if (Method == TMethod::Tool)
+                return BackupFDBByTool(dm_, Host, remote, BackupPath, database);
+            return BackupFDB(dm_, remote ? TServiceProtocol::TCP : TServiceProtocol::Local, remote ? Host : "", remote,
+                             BackupPath, database);
+        });
+        if (!done) {
+            Fail(kContext, "100", kStopped);
+            return false;
+        }
+        if (WriteMarker)
+            AppendBackupMarker(BackupPath, Marker);
+        return true;
     });
-    if (!done) {
-        Fail("BackupDatabase", "100", "データベースの保存処理を中止しました。");
-        return false;
-    }
-    if (WriteMarker)
-        AppendBackupMarker(BackupPath, Marker);
-    return true;
 }
 
 bool TBackupRestoreThread::DoRestore(const std::string& database)
 {
+    static constexpr const char* kContext = "RestoreDatabase";
+    static constexpr const char* kStopped = "データベースの復元処理を中止しました。";
     const bool system = Contains(database, ProgramValues().SysDbFileName);
     if (!system && !Contains(database, ProgramValues().DataDbFileName)) {
-        Fail("RestoreDatabase", "201", "指定されたファイルはホルデクス財務用のデータではありません。", "データベースの復元処理を中止しました。");
+        Fail(kContext, "201", "指定されたファイルはホルデクス財務用のデータではありません。", kStopped);
         return false;
     }
-    const bool inUse = Synchronize([&] {
-        return DM().AccDatInConnection(system ? 0 : 1, Host, false, fs::path(database).parent_path().string());
+    return Guarded(kContext, "200", kStopped, [&] {
+        const bool inUse = Synchronize([&] {
+            return dm_.AccDatInConnection(system ? TDatabaseKind::System : TDatabaseKind::Data, Host, false,
+                                          fs::path(database).parent_path().string());
+        });
+        if (inUse) {
+            Fail(kContext, "202", "このデータは、他のオペレータが使用中のため復元処理を行うことが出来ません。", kStopped);
+            return false;
+        }
+        const bool remote = !Host.empty() && Host != kLocalHost;
+        const bool done = Synchronize([&] {
+            if (Method == TMethod::Tool)
+                return RestoreFDBByTool(dm_, Host, Replace, BackupPath, database);
+            return RestoreFDB(dm_, remote ? TServiceProtocol::TCP : TServiceProtocol::Local, remote ? Host : "", Replace,
+                              BackupPath, database);
+        });
+        if (!done)
+            Fail(kContext, "200", kStopped);
+        return done;
     });
-    if (inUse) {
-        Fail("RestoreDatabase", "202", "このデータは、他のオペレータが使用中のため復元処理を行うことが出来ません。",
-             "データベースの復元処理を中止しました。");
-        return false;
-    }
-    const bool remote = !Host.empty() && Host != kLocalHost;
-    const bool done = Synchronize([&] {
-        if (Method == TMethod::Tool)
-            return RestoreFDBByTool(Host, Replace, BackupPath, database);
-        return RestoreFDB(remote ? TServiceProtocol::TCP : TServiceProtocol::Local, remote ? Host : "", Replace,
-                          BackupPath, database);
-    });
-    if (!done)
-        Fail("RestoreDatabase", "200", "データベースの復元処理を中止しました。");
-    return done;
 }
 
 void TBackupRestoreThread::Execute()

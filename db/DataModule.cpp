@@ -4,8 +4,8 @@
 #include "common/SjisText.h"
 #include "common/Ui.h"
 #include "db/DataSentakuList.h"
+#include "db/DbStatements.h"
 #include "db/ErrorReport.h"
-#include "db/SqlHelpers.h"
 #include "platform/FileOps.h"
 #include "platform/IniFile.h"
 #include "platform/SystemDef.h"
@@ -20,11 +20,6 @@ namespace {
 
 constexpr std::string_view kLocalHost = "127.0.0.1";
 constexpr std::string_view kDataInfoFile = "qrvacc.inf";
-
-fb::TConnectParams ParamsFor(const std::string& database)
-{
-    return {.Database = database, .User = SystemDef().DbUser, .Password = SystemDef().DbPassword};
-}
 
 bool ServerMode()
 {
@@ -41,7 +36,9 @@ void WriteDataInfo(const std::string& folder, bool inUse)
     info.WriteString("DATAINFO", "SHOUGOU", AccInfo().SHOUGOU);
 }
 
-// Closes an attachment, rolling back what is open on it; errors are ignored (the connection may be gone).
+// Closes an attachment, rolling back what is open on it. Errors are ignored on purpose: this runs when
+// the caller is done with the connection or after it was lost, the transactions' work is either committed
+// already or abandoned, and a connection that cannot be detached is gone on the server's side anyway.
 void ForceDetach(fb::TAttachment& attachment, std::initializer_list<fb::TTransaction*> transactions)
 {
     for (fb::TTransaction* transaction : transactions) {
@@ -62,7 +59,35 @@ void ForceDetach(fb::TAttachment& attachment, std::initializer_list<fb::TTransac
         attachment = fb::TAttachment();
 }
 
+// The number of a count statement's SWKCNT column, of one branch or of all.
+int JournalCount(fb::TTransaction& transaction, std::string_view sql, const std::optional<std::string>& branch,
+                 std::string_view context)
+{
+    return RunReported(transaction, context, "", 0, [&] {
+        fb::TStatement statement(transaction);
+        statement.Prepare(sql);
+        if (branch)
+            statement.SetString("SCODE", *branch);
+        statement.Open();
+        return statement.Fetch() ? static_cast<int>(statement.AsInt("SWKCNT")) : 0;
+    });
+}
+
 }  // namespace
+
+fb::TConnectParams ConnectParamsFor(const std::string& database)
+{
+    const TSystemDef& system = SystemDef();
+    return {.Database = database, .User = system.DbUser, .Password = system.DbPassword, .Charset = system.DbCharset};
+}
+
+fb::TConnectParams ProductConnectParams(const std::string& database)
+{
+    return {.Database = database,
+            .User = std::string(kProductDbUser),
+            .Password = std::string(kProductDbPassword),
+            .Charset = std::string(kProductDbCharset)};
+}
 
 TDM& DM()
 {
@@ -70,7 +95,20 @@ TDM& DM()
     return dm;
 }
 
-TDM::TDM() = default;
+TDM::TDM()
+{
+    SetDbReportHooks({.DataDatabaseName = [this] { return AccDatDatabaseName(); }, .Reconnect = [this] { return Reconnect(); }});
+}
+
+TDM::~TDM()
+{
+    SetDbReportHooks({});
+}
+
+std::string TDM::AccDatDatabaseName() const
+{
+    return accDatHasParams_ ? DatabaseName(accDatHost_, accDatFolder_, ProgramValues().DataDbFileName) : std::string();
+}
 
 std::string TDM::DatabaseName(const std::string& host, const std::string& folder, const std::string& file)
 {
@@ -89,24 +127,20 @@ std::string TDM::HostOrDefault(const std::string& host)
     return ServerMode() ? ProgramValues().ServerHost : std::string();
 }
 
-bool TDM::fnAccDefConnected(const std::string& host, int reportFlag)
+bool TDM::fnAccDefConnected(const std::string& host, TOnFailure onFailure)
 {
     if (IBDatabaseDEF.Connected())
         return true;
     const std::string useHost = HostOrDefault(host);
     try {
         IBDatabaseDEF = fb::TAttachment::Attach(
-            ParamsFor(DatabaseName(useHost, SystemDef().SysDbDir, ProgramValues().SysDbFileName)));
+            ConnectParamsFor(DatabaseName(useHost, SystemDef().SysDbDir, ProgramValues().SysDbFileName)));
         accDefHost_ = useHost;
         return IBDatabaseDEF.Connected();
-    } catch (const fb::TFbError& error) {
-        if (reportFlag != 1)
+    } catch (...) {
+        if (onFailure == TOnFailure::PassOn)
             throw;
-        ReportDbError(error, "TDM.fnAccDefConnected", "システムデータベースの接続処理に失敗しました。", false);
-    } catch (const std::exception& error) {
-        if (reportFlag != 1)
-            throw;
-        ShowMessageDetail("システムデータベースの接続処理に失敗しました。", error.what(), TMessageKind::Error);
+        ReportCurrentException("TDM.fnAccDefConnected", "システムデータベースの接続処理に失敗しました。", false);
     }
     return false;
 }
@@ -130,15 +164,12 @@ bool TDM::fnAccDatConnected(const std::string& host, const std::string& folder, 
     accDatFolder_ = folder.empty() ? SystemDef().DataDir : folder;
     accDatHasParams_ = true;
     try {
-        IBDatabaseDAT = fb::TAttachment::Attach(
-            ParamsFor(DatabaseName(accDatHost_, accDatFolder_, ProgramValues().DataDbFileName)));
+        IBDatabaseDAT = fb::TAttachment::Attach(ConnectParamsFor(AccDatDatabaseName()));
         if (updateInfo && !ServerMode())
             WriteDataInfo(accDatFolder_, true);
         return IBDatabaseDAT.Connected();
-    } catch (const fb::TFbError& error) {
-        ReportDbError(error, "TDM.fnAccDatConnected", kMessage, false);
-    } catch (const std::exception& error) {
-        ShowMessageDetail(kMessage, error.what(), TMessageKind::Error);
+    } catch (...) {
+        ReportCurrentException("TDM.fnAccDatConnected", kMessage, false);
     }
     return false;
 }
@@ -149,46 +180,50 @@ bool TDM::AccDatDisconnect(const std::string& folder, bool markFree, bool update
     try {
         if ((markFree || updateList) && !ServerMode() && !useFolder.empty())
             WriteDataInfo(useFolder, false);
-        if (updateList && fnAccDefConnected("", 1)) {
-            TDataSentakuListCtl list;
-            list.SetLocation(ProgramValues().ConnectionMode);
+        if (updateList && fnAccDefConnected("", TOnFailure::Report)) {
+            TDataSentakuListCtl list(IBTransactionDEF);
+            list.SetLocation(static_cast<TFileLocation>(ProgramValues().ConnectionMode));
             TDataSentakuRec record;
             if (list.ResolveFolder(useFolder, record)) {
                 list.CopyBasicInformation(AccInfo(), record);
                 list.UpdateDataListRecord(record, true);
             }
         }
-    } catch (const std::exception& error) {
-        ShowMessageDetail("データ情報の更新に失敗しました。", error.what(), TMessageKind::Error);
+    } catch (...) {
+        ReportCurrentException("TDM.AccDatDisconnect", "データ情報の更新に失敗しました。", false);
     }
     CloseData();
     return true;
 }
 
-// Another process holding a database file makes the embedded engine refuse it with its lock error.
+// Another process holding a database file makes the embedded engine refuse it with its lock error; the
+// refusal is the answer, any other failure of the probe is not.
 bool TDM::ProbeInUseLocally(const std::string& database)
 {
     try {
-        fb::TAttachment probe = fb::TAttachment::Attach(ParamsFor(database));
+        fb::TAttachment probe = fb::TAttachment::Attach(ConnectParamsFor(database));
         probe.Detach();
         return false;
     } catch (const fb::TFbError& error) {
-        return error.Code() == 335544344 && error.Message().find("lock") != std::string::npos;
+        if (error.Code() == kFbIoError && error.Message().find("lock") != std::string::npos)
+            return true;
+        throw;
     }
 }
 
-bool TDM::AccDatInConnection(int kind, const std::string& host, bool keepConnection, const std::string& folder)
+bool TDM::AccDatInConnection(TDatabaseKind kind, const std::string& host, bool keepConnection, const std::string& folder)
 {
-    const std::string file = kind == 0 ? ProgramValues().SysDbFileName : ProgramValues().DataDbFileName;
+    const bool system = kind == TDatabaseKind::System;
+    const std::string file = system ? ProgramValues().SysDbFileName : ProgramValues().DataDbFileName;
     const std::string useHost = HostOrDefault(host);
     const bool remote = ServerMode() && !useHost.empty() && useHost != kLocalHost;
     const std::string path = (fs::path(folder) / file).string();
     const std::string wanted = LowerAscii(remote ? ServerLongToShortFileName(path) : path);
 
-    fb::TAttachment& own = kind == 0 ? IBDatabaseDEF : IBDatabaseDAT;
+    fb::TAttachment& own = system ? IBDatabaseDEF : IBDatabaseDAT;
     const bool reopen = !keepConnection && own.Connected();
     if (reopen)
-        kind == 0 ? AccDefDisconnect() : CloseData();
+        system ? AccDefDisconnect() : CloseData();
     bool inUse = false;
     try {
         // The server lists the attachments of everyone to an administrator. The embedded engine knows only
@@ -201,12 +236,12 @@ bool TDM::AccDatInConnection(int kind, const std::string& host, bool keepConnect
                                  (remote ? wanted : LowerAscii(fs::path(path).lexically_normal().string()));
         if (!inUse && !remote && fs::exists(path))
             inUse = ProbeInUseLocally(path);
-    } catch (const fb::TFbError& error) {
-        ReportDbError(error, "TDM.AccDatInConnection", "データベースの使用情報の取得に失敗しました。", false);
+    } catch (...) {
+        ReportCurrentException("TDM.AccDatInConnection", "データベースの使用情報の取得に失敗しました。", false);
     }
     if (reopen) {
-        if (kind == 0)
-            fnAccDefConnected(accDefHost_, 1);
+        if (system)
+            fnAccDefConnected(accDefHost_, TOnFailure::Report);
         else
             fnAccDatConnected(accDatHost_, accDatFolder_, false);
     }
@@ -220,50 +255,32 @@ bool TDM::ServerFileOperation(const std::string& mode, const std::string& path1,
     const bool folderMode = upper == "DEXIST" || upper == "MKDIR" || upper == "RMDIR";
     if ((!fileMode && !folderMode) || Trim(path1).empty() || (upper == "FCOPY" && Trim(path2).empty()))
         return false;
-    fb::TTransactionScope scope(IBTransactionDEF);
-    try {
-        fb::TStatement statement(IBTransactionDEF);
-        if (fileMode) {
-            statement.Prepare("SELECT WBOOL FROM FILEOPERATION(:MODE,:FILEPATH1,:FILEPATH2)");
-            statement.SetString("FILEPATH2", path2);
-        } else {
-            statement.Prepare("SELECT WBOOL FROM DIRECTORYTEST(:MODE,:FILEPATH1)");
-        }
-        statement.SetString("MODE", upper).SetString("FILEPATH1", path1);
-        statement.Open();
-        const bool done = statement.Fetch() && statement.AsInt("WBOOL") == 1;
-        statement.Close();
-        scope.Commit();
-        return done;
-    } catch (const fb::TFbError& error) {
-        ReportDbError(error, "TDM.ServerFileOperation", Format("サーバーへのファイル操作(%s)に失敗しました。", mode), true);
-        scope.Rollback();
-        return false;
-    }
+    return RunReported(IBTransactionDEF, "TDM.ServerFileOperation", Format("サーバーへのファイル操作(%s)に失敗しました。", mode),
+                       false, [&] {
+                           fb::TStatement statement(IBTransactionDEF);
+                           statement.Prepare(fileMode ? sql::kFileOperation : sql::kDirectoryTest);
+                           if (fileMode)
+                               statement.SetString("FILEPATH2", path2);
+                           statement.SetString("MODE", upper).SetString("FILEPATH1", path1);
+                           statement.Open();
+                           return statement.Fetch() && statement.AsInt("WBOOL") == 1;
+                       });
 }
 
 std::string TDM::ServerLongToShortFileName(const std::string& longName)
 {
     const bool wasAttached = IBDatabaseDEF.Connected();
     std::string shortName = longName;
-    if (!fnAccDefConnected("", 1))
+    if (!fnAccDefConnected("", TOnFailure::Report))
         return shortName;
-    {
-        fb::TTransactionScope scope(IBTransactionDEF);
-        try {
-            fb::TStatement statement(IBTransactionDEF);
-            statement.Prepare("SELECT SHORTNAME FROM LONGTOSHORTFILENAME(:LONGNAME)");
-            statement.SetString("LONGNAME", longName);
-            statement.Open();
-            if (statement.Fetch())
-                shortName = statement.AsString(0);
-            statement.Close();
-            scope.Commit();
-        } catch (const fb::TFbError& error) {
-            ReportDbError(error, "TDM.ServerLongToShortFileName",
-                          "サーバーからのファイル名の変換(LongToShort)に失敗しました。", true);
-        }
-    }
+    shortName = RunReported(IBTransactionDEF, "TDM.ServerLongToShortFileName",
+                            "サーバーからのファイル名の変換(LongToShort)に失敗しました。", shortName, [&] {
+                                fb::TStatement statement(IBTransactionDEF);
+                                statement.Prepare(sql::kLongToShortFileName);
+                                statement.SetString("LONGNAME", longName);
+                                statement.Open();
+                                return statement.Fetch() ? statement.AsString(0) : longName;
+                            });
     if (!wasAttached)
         AccDefDisconnect();
     return shortName;
@@ -321,81 +338,41 @@ std::string TDM::ShortNameAt(TFileLocation location, const std::string& path)
     return location == TFileLocation::Local ? path : ServerLongToShortFileName(path);
 }
 
-std::string TDM::fnGetAccTotalName(const std::string& group, const std::string& column)
+std::string TDM::fnGetAccTotalName(const std::string& group, TTotalNameColumn column)
 {
-    std::string name;
-    fb::TTransactionScope scope(IBTransactionDAT);
-    try {
+    return RunReported(IBTransactionDAT, "TDM.fnGetAccTotalName", "集計名称の取得に失敗しました。", std::string(), [&] {
         fb::TStatement statement(IBTransactionDAT);
-        statement.Prepare(Format("SELECT %s FROM ACCTOTALNAME\nWHERE KGROUP=:KGROUP", column));
+        statement.Prepare(column == TTotalNameColumn::TotalName ? sql::kSelectTotalName : sql::kSelectTotalPlusName);
         statement.SetString("KGROUP", group);
         statement.Open();
+        std::string name;
         while (statement.Fetch())
-            name = statement.AsString(0);
-        statement.Close();
-    } catch (const fb::TFbError& error) {
-        ReportDbError(error, "TDM.fnGetAccTotalName", "集計名称の取得に失敗しました。", true);
-    }
-    scope.Commit();
-    return name;
+            name = statement.AsString(0);  // the last row wins
+        return name;
+    });
 }
 
 bool TDM::fnExistence_Table(const std::string& table)
 {
-    fb::TTransactionScope scope(IBTransactionDAT);
-    try {
+    return RunReported(IBTransactionDAT, "TDM.fnExistence_Table", "テーブルの存在情報の取得に失敗しました。", false, [&] {
         fb::TStatement statement(IBTransactionDAT);
-        statement.Prepare("SELECT Count(*) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME=:Table_NAME");
+        statement.Prepare(sql::kCountTableFields);
         statement.SetString("Table_NAME", table);
         statement.Open();
-        const bool exists = statement.Fetch() && statement.AsInt(0) > 0;
-        statement.Close();
-        scope.Commit();
-        return exists;
-    } catch (const fb::TFbError& error) {
-        ReportDbError(error, "TDM.fnExistence_Table", "テーブルの存在情報の取得に失敗しました。", true);
-        return false;
-    }
+        return statement.Fetch() && statement.AsInt(0) > 0;
+    });
 }
-
-namespace {
-
-int CountWith(fb::TTransaction& transaction, const std::string& sql, const std::optional<std::string>& branch,
-              const char* context)
-{
-    fb::TTransactionScope scope(transaction);
-    try {
-        fb::TStatement statement(transaction);
-        statement.Prepare(sql);
-        if (branch)
-            statement.SetString("SCODE", *branch);
-        statement.Open();
-        const int count = statement.Fetch() ? static_cast<int>(statement.AsInt("SWKCNT")) : 0;
-        statement.Close();
-        scope.Commit();
-        return count;
-    } catch (const fb::TFbError& error) {
-        ReportDbError(error, context, "", true);
-        return 0;
-    }
-}
-
-}  // namespace
 
 int TDM::GetYukouSiwakeCount(const std::optional<std::string>& branch)
 {
-    return CountWith(IBTransactionDAT,
-                     branch ? "SELECT SIWAKECOUNT AS SWKCNT FROM SISETUMST\nWHERE (SCODE=:SCODE)"
-                            : "SELECT SUM(SIWAKECOUNT) AS SWKCNT FROM SISETUMST",
-                     branch, "TDM.GetYukouSiwakeCount");
+    return JournalCount(IBTransactionDAT, branch ? sql::kSelectJournalCountOfBranch : sql::kSumJournalCounts, branch,
+                        "TDM.GetYukouSiwakeCount");
 }
 
 int TDM::GetUpDelSiwakeCount(const std::optional<std::string>& branch)
 {
-    std::string sql = "SELECT COUNT(REC) AS SWKCNT FROM SIWAKE\nWHERE (DELFLG IN (1,2) AND TAISHAKU=1)";
-    if (branch)
-        sql += "\nAND (SCODE=:SCODE)";
-    return CountWith(IBTransactionDAT, sql, branch, "TDM.GetUpDelSiwakeCount");
+    return JournalCount(IBTransactionDAT, branch ? sql::kCountChangedJournalsOfBranch : sql::kCountChangedJournals, branch,
+                        "TDM.GetUpDelSiwakeCount");
 }
 
 int TDM::GetSiwakeCount(const std::optional<std::string>& branch)
@@ -405,34 +382,23 @@ int TDM::GetSiwakeCount(const std::optional<std::string>& branch)
 
 TSpecialCode TDM::SetSystemCode(const std::string& accountName)
 {
-    TSpecialCode codes;
-    fb::TTransactionScope scope(IBTransactionDAT);
-    try {
+    return RunReported(IBTransactionDAT, "TDM.SetSystemCode", "", TSpecialCode{}, [&] {
         fb::TStatement statement(IBTransactionDAT);
-        statement.Prepare("SELECT A.KCODE,K.USERCODE FROM ACCDEF2 A\nINNER JOIN KAMOKUMST K ON (A.KCODE=K.KCODE)\n"
-                          "WHERE A.KNAME=:NAME");
+        statement.Prepare(sql::kSelectSpecialAccount);
         statement.SetString("NAME", accountName);
         statement.Open();
-        if (statement.Fetch())
-            codes = {statement.AsString("KCODE"), statement.AsString("USERCODE")};
-        statement.Close();
-        scope.Commit();
-    } catch (const fb::TFbError& error) {
-        ReportDbError(error, "TDM.SetSystemCode", "", true);
-    }
-    return codes;
+        return statement.Fetch() ? TSpecialCode{statement.AsString("KCODE"), statement.AsString("USERCODE")} : TSpecialCode{};
+    });
 }
 
 std::string TDM::UserCodeOf(const std::string& systemCode)
 {
-    std::string userCode;
     fb::TTransactionScope scope(IBTransactionDAT);
     fb::TStatement statement(IBTransactionDAT);
-    statement.Prepare("SELECT USERCODE FROM KAMOKUMST\nWHERE KCODE=:KCODE");
+    statement.Prepare(sql::kSelectUserCode);
     statement.SetString("KCODE", systemCode);
     statement.Open();
-    if (statement.Fetch())
-        userCode = statement.AsString(0);
+    const std::string userCode = statement.Fetch() ? statement.AsString(0) : std::string();
     statement.Close();
     scope.Commit();
     return userCode;
@@ -440,42 +406,34 @@ std::string TDM::UserCodeOf(const std::string& systemCode)
 
 void TDM::SetGeneratorValue(const std::string& generator, std::int64_t value)
 {
-    fb::TTransactionScope scope(IBTransactionDAT);
     try {
-        fb::ExecuteImmediate(IBTransactionDAT, Format("SET GENERATOR %s TO %d", generator, value));
+        fb::TTransactionScope scope(IBTransactionDAT);
+        fb::ExecuteImmediate(IBTransactionDAT, Format(sql::kSetGenerator, generator, value));
         scope.Commit();
-    } catch (const fb::TFbError& error) {
-        scope.Rollback();
-        ReportDbError(error, "TDM.SetGeneratorValue", "", true);
+    } catch (...) {
+        ReportCurrentException("TDM.SetGeneratorValue", "", true);
         throw;
     }
 }
 
 std::optional<std::pair<std::string, std::string>> TDM::ReadTusinId(int rec)
 {
+    using TEntry = std::optional<std::pair<std::string, std::string>>;
     if (!fnExistence_Table("TUSIN_ID"))
         return std::nullopt;
-    std::optional<std::pair<std::string, std::string>> entry;
-    fb::TTransactionScope scope(IBTransactionDAT);
-    try {
+    return RunReported(IBTransactionDAT, "TDM.ReadTusinId", "", TEntry{}, [&] {
         fb::TStatement statement(IBTransactionDAT);
-        statement.Prepare("SELECT REC,HOLDER,PASWORD FROM TUSIN_ID\nWHERE REC=:REC");
+        statement.Prepare(sql::kSelectTusinId);
         statement.SetInt("REC", rec);
         statement.Open();
-        if (statement.Fetch())
-            entry = std::pair{statement.AsString("HOLDER"), statement.AsString("PASWORD")};
-        statement.Close();
-    } catch (const fb::TFbError& error) {
-        ReportDbError(error, "TDM.ReadTusinId", "", true);
-    }
-    scope.Commit();
-    return entry;
+        return statement.Fetch() ? TEntry{{statement.AsString("HOLDER"), statement.AsString("PASWORD")}} : TEntry{};
+    });
 }
 
 bool TDM::Reconnect()
 {
     AccDefDisconnect();
-    const bool system = fnAccDefConnected(accDefHost_, 1);
+    const bool system = fnAccDefConnected(accDefHost_, TOnFailure::Report);
     CloseData();
     const bool data = !accDatHasParams_ || fnAccDatConnected(accDatHost_, accDatFolder_, false);
     return system && data;

@@ -3,6 +3,14 @@
 // data folder ("ACCDAT"), a spare third one ("ZEN"), their transactions, and the operations that read
 // the data database's basic information, count journals, set generators and run file operations on the
 // database server.
+//
+// Order of use: the program's one module (DM()) exists from start-up, with nothing attached.
+// fnAccDefConnected attaches the system database when a step needs the registry of data folders
+// (AccDefDisconnect when the step attached it only for itself). fnAccDatConnected attaches the data
+// database of a folder, always anew; fnGetAccInfo then fills AccInfo() from it, which the other reads
+// and the conversion rely on; AccDatDisconnect detaches it again, refreshing the folder's DATALIST row
+// when asked. Every operation starts the transaction it needs only when it is not active and finishes
+// only what it started, so a caller may wrap many operations in one transaction.
 
 #include "db/AccInfo.h"
 #include "db/Firebird.h"
@@ -12,12 +20,26 @@
 
 namespace qz {
 
-// Where a file operation runs: 0 this machine, 1 or 2 the database server.
+// Where a file operation runs: this machine, or the database server (through the system database).
 enum class TFileLocation { Local = 0, Server = 1, SharedServer = 2 };
+
+// What an attach does with a failure: report it (and return false), or pass it on to the caller.
+enum class TOnFailure { Report, PassOn };
+
+enum class TDatabaseKind { System, Data };
+
+// The columns of ACCTOTALNAME that hold a total's names.
+enum class TTotalNameColumn { TotalName, PlusName };
+
+// The product's connection values for a database (a path, or "host:path"): from the start-up
+// configuration, and for the tools that build the product's databases without a start-up.
+fb::TConnectParams ConnectParamsFor(const std::string& database);
+fb::TConnectParams ProductConnectParams(const std::string& database);
 
 class TDM {
 public:
     TDM();
+    ~TDM();
     TDM(const TDM&) = delete;
     TDM& operator=(const TDM&) = delete;
 
@@ -34,17 +56,18 @@ public:
     // 127.0.0.1, else "folder/file" (the embedded engine, or the local server by path).
     static std::string DatabaseName(const std::string& host, const std::string& folder, const std::string& file);
 
-    // Attaches the system database unless it is attached. With reportFlag 1 errors are reported and give
-    // false; otherwise they are passed on.
-    bool fnAccDefConnected(const std::string& host, int reportFlag);
+    // Attaches the system database unless it is attached.
+    bool fnAccDefConnected(const std::string& host, TOnFailure onFailure);
     // Always re-attaches the data database of a folder (empty: the current data folder); never throws.
     bool fnAccDatConnected(const std::string& host, const std::string& folder, bool updateInfo);
     // Detaches the data database; markFree / updateList refresh the folder's information and DATALIST row.
     bool AccDatDisconnect(const std::string& folder, bool markFree, bool updateList);
     void AccDefDisconnect();
+    // The data database's connection string as attached last ("" before the first attach).
+    std::string AccDatDatabaseName() const;
 
-    // True when the database of the kind (0 system, 1 data) in the folder is attached by anyone.
-    bool AccDatInConnection(int kind, const std::string& host, bool keepConnection, const std::string& folder);
+    // True when the database of the kind in the folder is attached by anyone.
+    bool AccDatInConnection(TDatabaseKind kind, const std::string& host, bool keepConnection, const std::string& folder);
 
     // The file procedures of the system database on the server.
     bool ServerFileOperation(const std::string& mode, const std::string& path1, const std::string& path2);
@@ -59,7 +82,7 @@ public:
 
     // Reads ACCDEF1, the total names, the special accounts, the settings and the data version into AccInfo.
     bool fnGetAccInfo();
-    std::string fnGetAccTotalName(const std::string& group, const std::string& column);
+    std::string fnGetAccTotalName(const std::string& group, TTotalNameColumn column);
     bool fnExistence_Table(const std::string& table);
     // Journal counts of one branch, or of all branches without one.
     int GetYukouSiwakeCount(const std::optional<std::string>& branch);
@@ -67,6 +90,7 @@ public:
     int GetSiwakeCount(const std::optional<std::string>& branch);
     // System and user code of a special account by name (empty when the data set lacks it).
     TSpecialCode SetSystemCode(const std::string& accountName);
+    // The user code of a system code; errors are passed on.
     std::string UserCodeOf(const std::string& systemCode);
     // Sets a generator; errors are reported and passed on.
     void SetGeneratorValue(const std::string& generator, std::int64_t value);

@@ -4,11 +4,13 @@
 #include "common/SjisText.h"
 #include "common/TextHelpers.h"
 #include "common/Ui.h"
-#include "db/DataModule.h"
+#include "db/DbStatements.h"
 #include "db/ErrorReport.h"
 #include "platform/IniFile.h"
 #include "platform/SystemDef.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -16,26 +18,14 @@ namespace fs = std::filesystem;
 namespace qz {
 namespace {
 
-constexpr std::string_view kColumns =
-    "ENTTEXT,SHOUGOU,PASNAME,NETDRIVE,DATATYPE,CODETYPE,NENDO,KISHU,KIMATU,DATALOCK,KYOYULOCK,TANTOU,"
-    "VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,UPDATE_LOCK,GASSAN,DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3";
-
-// Path components, split at "/" and "\" alike.
-std::vector<std::string> Components(const std::string& path)
+// Path components, split at "/" and "\" alike, empty ones left out.
+std::vector<std::string> Components(std::string path)
 {
+    std::replace(path.begin(), path.end(), '\\', '/');
     std::vector<std::string> parts;
-    std::string current;
-    for (char c : path) {
-        if (c == '/' || c == '\\') {
-            if (!current.empty())
-                parts.push_back(current);
-            current.clear();
-        } else {
-            current += c;
-        }
-    }
-    if (!current.empty())
-        parts.push_back(current);
+    for (const std::string_view part : SplitAt(path, "/"))
+        if (!part.empty())
+            parts.emplace_back(part);
     return parts;
 }
 
@@ -76,6 +66,12 @@ std::string PeriodText(TDate from, TDate to)
 
 }  // namespace
 
+int RecOfFolderName(std::string_view name)
+{
+    const auto rec = TryTextToInt(Trim(name));
+    return rec && *rec > 0 && *rec <= INT32_MAX ? static_cast<int>(*rec) : 0;
+}
+
 TFolderNumber FolderNumberOf(const std::string& path)
 {
     const std::vector<std::string> parts = Components(path);
@@ -85,7 +81,7 @@ TFolderNumber FolderNumberOf(const std::string& path)
             continue;
         TFolderNumber number;
         if (i + 1 < parts.size())
-            number.Rec = static_cast<int>(TextToMoney(parts[i + 1]).RoundedYen());
+            number.Rec = RecOfFolderName(parts[i + 1]);
         if (i + 2 < parts.size())
             number.SubFolder = parts[i + 2];
         return number;
@@ -93,9 +89,9 @@ TFolderNumber FolderNumberOf(const std::string& path)
     return {};
 }
 
-TDataSentakuListCtl::TDataSentakuListCtl() = default;
+TDataSentakuListCtl::TDataSentakuListCtl(fb::TTransaction& systemTransaction) : transaction_(systemTransaction) {}
 
-void TDataSentakuListCtl::SetLocation(int location)
+void TDataSentakuListCtl::SetLocation(TFileLocation location)
 {
     location_ = location;
     SetDataPlace(dataPlace_);
@@ -103,13 +99,8 @@ void TDataSentakuListCtl::SetLocation(int location)
 
 void TDataSentakuListCtl::SetDataPlace(int dataPlace)
 {
-    dataPlace_ = (location_ == 0 || location_ > 2) ? 0 : dataPlace;
+    dataPlace_ = location_ == TFileLocation::Local ? 0 : dataPlace;
     table_ = dataPlace_ > 0 ? "DATALIST_EX" : "DATALIST";
-}
-
-std::string TDataSentakuListCtl::PlaceCondition() const
-{
-    return dataPlace_ > 0 ? "\nAND (DATAPLACEREC=:DATAPLACEREC)" : "";
 }
 
 void TDataSentakuListCtl::ClearRecord(TDataSentakuRec& record, const std::string& path) const
@@ -163,43 +154,39 @@ void TDataSentakuListCtl::ReadRow(const fb::TStatement& row, TDataSentakuRec& r)
     r.LocalPath = LocalPathOf(r);
 }
 
-bool TDataSentakuListCtl::GetDataListRecord(int mode, TDataSentakuRec& record, bool report)
+bool TDataSentakuListCtl::GetDataListRecord(TDataListKey key, TDataSentakuRec& record, bool report)
 {
-    fb::TTransaction& transaction = DM().IBTransactionDEF;
-    fb::TTransactionScope scope(transaction);
-    try {
-        fb::TStatement select(transaction);
-        if (mode == 1) {
-            TDataSentakuRec resolved = record;
-            if (!GetLocalPathToData(record.PASNAME, resolved))
-                return false;
-            select.Prepare("SELECT REC,0 AS ROWNO," + std::string(kColumns) + "\nFROM " + table_ +
-                           "\nWHERE (GROUPID=:GROUPID) AND (UPPER(PASNAME)=:PASNAME)" + PlaceCondition());
-            select.SetString("PASNAME", UpperAscii(resolved.PASNAME));
-        } else if (record.GASSAN == 10) {
-            select.Prepare("SELECT REC,ROWNO," + std::string(kColumns) +
-                           "\nFROM CHILD_DATALIST\nWHERE (REC=:REC) AND (ROWNO=:ROWNO) AND (GROUPID=:GROUPID)");
-            select.SetInt("REC", record.REC).SetInt("ROWNO", record.ROWNO);
-        } else {
-            select.Prepare("SELECT REC,0 AS ROWNO," + std::string(kColumns) + "\nFROM " + table_ +
-                           "\nWHERE (REC=:REC) AND (GROUPID=:GROUPID)" + PlaceCondition());
-            select.SetInt("REC", record.REC);
-        }
-        select.SetInt("GROUPID", record.GROUPID);
-        if (dataPlace_ > 0 && !(mode == 0 && record.GASSAN == 10))
-            select.SetInt("DATAPLACEREC", dataPlace_);
-        select.Open();
-        const bool found = select.Fetch();
-        if (found)
-            ReadRow(select, record);
-        select.Close();
-        scope.Commit();
-        return found;
-    } catch (const fb::TFbError& error) {
-        scope.Rollback();
-        ReportDbError(error, "TDataSentakuListCtl.GetDataListRecord", report ? "データリストの取得に失敗しました。" : "", true);
-        return false;
+    const bool child = key == TDataListKey::Rec && record.GASSAN == 10;
+    const bool place = dataPlace_ > 0 && !child;
+    std::string path;
+    if (key == TDataListKey::Path) {
+        TDataSentakuRec resolved = record;
+        if (!GetLocalPathToData(record.PASNAME, resolved))
+            return false;
+        path = UpperAscii(resolved.PASNAME);
     }
+    return RunReported(transaction_, "TDataSentakuListCtl.GetDataListRecord", report ? "データリストの取得に失敗しました。" : "",
+                       false, [&] {
+                           fb::TStatement select(transaction_);
+                           if (key == TDataListKey::Path) {
+                               select.Prepare(place ? sql::kSelectDataListExByPath : sql::kSelectDataListByPath);
+                               select.SetString("PASNAME", path);
+                           } else {
+                               select.Prepare(child ? sql::kSelectChildDataListByRec
+                                                    : place ? sql::kSelectDataListExByRec : sql::kSelectDataListByRec);
+                               select.SetInt("REC", record.REC);
+                               if (child)
+                                   select.SetInt("ROWNO", record.ROWNO);
+                           }
+                           select.SetInt("GROUPID", record.GROUPID);
+                           if (place)
+                               select.SetInt("DATAPLACEREC", dataPlace_);
+                           select.Open();
+                           const bool found = select.Fetch();
+                           if (found)
+                               ReadRow(select, record);
+                           return found;
+                       });
 }
 
 bool TDataSentakuListCtl::UpdateDataListRecord(const TDataSentakuRec& record, bool report)
@@ -208,129 +195,84 @@ bool TDataSentakuListCtl::UpdateDataListRecord(const TDataSentakuRec& record, bo
         return false;
     if (record.GASSAN == 10)
         return UpdateDataListChildRecord(record, report);
-    fb::TTransaction& transaction = DM().IBTransactionDEF;
-    fb::TTransactionScope scope(transaction);
-    try {
-        fb::TStatement update(transaction);
-        update.Prepare("UPDATE " + table_ +
-                       "\nSET PASNAME=:PASNAME,ENTTEXT=:ENTTEXT,SHOUGOU=:SHOUGOU,NETDRIVE=:NETDRIVE,\n"
-                       "DATATYPE=:DATATYPE,CODETYPE=:CODETYPE,NENDO=:NENDO,KISHU=:KISHU,KIMATU=:KIMATU,\n"
-                       "DATALOCK=:DATALOCK,KYOYULOCK=:KYOYULOCK,TANTOU=:TANTOU,\n"
-                       "VER_MAJOR=:VER_MAJOR,VER_MINOR1=:VER_MINOR1,VER_MINOR2=:VER_MINOR2,VER_TEXT=:VER_TEXT,\n"
-                       "UPDATE_LOCK=:UPDATE_LOCK,GASSAN=:GASSAN,DATACODE=:DATACODE,DATA_STATUS=:DATA_STATUS,"
-                       "YOBI1=:YOBI1,YOBI2=:YOBI2,YOBI3=:YOBI3\nWHERE (REC=:REC)" + PlaceCondition());
-        BindRow(update, record);
-        update.SetInt("REC", record.REC);
-        if (dataPlace_ > 0)
-            update.SetInt("DATAPLACEREC", dataPlace_);
-        update.Execute();
-        scope.Commit();
-        return true;
-    } catch (const fb::TFbError& error) {
-        scope.Rollback();
-        ReportDbError(error, "TDataSentakuListCtl.UpdateDataListRecord", report ? "データリストの更新に失敗しました。" : "", true);
-        return false;
-    }
+    return RunReported(transaction_, "TDataSentakuListCtl.UpdateDataListRecord", report ? "データリストの更新に失敗しました。" : "",
+                       false, [&] {
+                           fb::TStatement update(transaction_);
+                           update.Prepare(dataPlace_ > 0 ? sql::kUpdateDataListEx : sql::kUpdateDataList);
+                           BindRow(update, record);
+                           update.SetInt("REC", record.REC);
+                           if (dataPlace_ > 0)
+                               update.SetInt("DATAPLACEREC", dataPlace_);
+                           update.Execute();
+                           return true;
+                       });
 }
 
 bool TDataSentakuListCtl::UpdateDataListChildRecord(const TDataSentakuRec& record, bool report)
 {
-    fb::TTransaction& transaction = DM().IBTransactionDEF;
-    fb::TTransactionScope scope(transaction);
-    try {
-        fb::TStatement count(transaction);
-        count.Prepare("SELECT COUNT(REC) AS RECCNT FROM CHILD_DATALIST\nWHERE REC=:REC AND ROWNO=:ROWNO AND GROUPID=:GROUPID");
-        count.SetInt("REC", record.REC).SetInt("ROWNO", record.ROWNO).SetInt("GROUPID", record.GROUPID);
-        count.Open();
-        const bool exists = count.Fetch() && count.AsInt("RECCNT") > 0;
-        count.Close();
-        fb::TStatement write(transaction);
-        if (exists)
-            write.Prepare("UPDATE CHILD_DATALIST SET ENTTEXT=:ENTTEXT,SHOUGOU=:SHOUGOU,PASNAME=:PASNAME,NETDRIVE=:NETDRIVE,"
-                          "DATATYPE=:DATATYPE,CODETYPE=:CODETYPE,NENDO=:NENDO,KISHU=:KISHU,KIMATU=:KIMATU,"
-                          "DATALOCK=:DATALOCK,TANTOU=:TANTOU,VER_MAJOR=:VER_MAJOR,VER_MINOR1=:VER_MINOR1,"
-                          "VER_MINOR2=:VER_MINOR2,VER_TEXT=:VER_TEXT,KYOYULOCK=:KYOYULOCK,UPDATE_LOCK=:UPDATE_LOCK,"
-                          "GASSAN=:GASSAN,DATACODE=:DATACODE,DATA_STATUS=:DATA_STATUS,YOBI1=:YOBI1,YOBI2=:YOBI2,"
-                          "YOBI3=:YOBI3\nWHERE REC=:REC AND ROWNO=:ROWNO AND GROUPID=:GROUPID");
-        else
-            write.Prepare("INSERT INTO CHILD_DATALIST(REC,ROWNO,GROUPID,ENTTEXT,SHOUGOU,PASNAME,NETDRIVE,DATATYPE,CODETYPE,NENDO,\n"
-                          "KISHU,KIMATU,DATALOCK,TANTOU,VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,KYOYULOCK,UPDATE_LOCK,"
-                          "GASSAN,DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3)\n"
-                          "VALUES(:REC,:ROWNO,:GROUPID,:ENTTEXT,:SHOUGOU,:PASNAME,:NETDRIVE,:DATATYPE,:CODETYPE,:NENDO,"
-                          ":KISHU,:KIMATU,:DATALOCK,:TANTOU,:VER_MAJOR,:VER_MINOR1,:VER_MINOR2,:VER_TEXT,:KYOYULOCK,"
-                          ":UPDATE_LOCK,:GASSAN,:DATACODE,:DATA_STATUS,:YOBI1,:YOBI2,:YOBI3)");
-        BindRow(write, record);
-        write.SetInt("REC", record.REC).SetInt("ROWNO", record.ROWNO).SetInt("GROUPID", record.GROUPID);
-        write.Execute();
-        scope.Commit();
-        return true;
-    } catch (const fb::TFbError& error) {
-        scope.Rollback();
-        ReportDbError(error, "TDataSentakuListCtl.UpdateDataListChildRecord",
-                      report ? "(子)データリストの更新に失敗しました。" : "", true);
-        return false;
-    }
+    return RunReported(transaction_, "TDataSentakuListCtl.UpdateDataListChildRecord",
+                       report ? "(子)データリストの更新に失敗しました。" : "", false, [&] {
+                           fb::TStatement count(transaction_);
+                           count.Prepare(sql::kCountChildDataListRow);
+                           count.SetInt("REC", record.REC).SetInt("ROWNO", record.ROWNO).SetInt("GROUPID", record.GROUPID);
+                           count.Open();
+                           const bool exists = count.Fetch() && count.AsInt("RECCNT") > 0;
+                           count.Close();
+                           fb::TStatement write(transaction_);
+                           write.Prepare(exists ? sql::kUpdateChildDataList : sql::kInsertChildDataList);
+                           BindRow(write, record);
+                           write.SetInt("REC", record.REC).SetInt("ROWNO", record.ROWNO).SetInt("GROUPID", record.GROUPID);
+                           write.Execute();
+                           return true;
+                       });
 }
 
 std::vector<TDataSentakuRec> TDataSentakuListCtl::GetDataListChildRecord(const TDataSentakuRec& record)
 {
-    std::vector<TDataSentakuRec> children;
-    fb::TTransaction& transaction = DM().IBTransactionDEF;
-    fb::TTransactionScope scope(transaction);
-    try {
-        fb::TStatement select(transaction);
-        select.Prepare("SELECT REC,ROWNO," + std::string(kColumns) +
-                       "\nFROM CHILD_DATALIST\nWHERE (REC=:REC) AND (GROUPID=:GROUPID)\nORDER BY PASNAME");
-        select.SetInt("REC", record.REC).SetInt("GROUPID", record.GROUPID);
-        select.Open();
-        while (select.Fetch()) {
-            TDataSentakuRec child;
-            ReadRow(select, child);
-            children.push_back(child);
-        }
-        select.Close();
-        scope.Commit();
-    } catch (const fb::TFbError& error) {
-        scope.Rollback();
-        ReportDbError(error, "TDataSentakuListCtl.GetDataListChildRecord", "(子)データリストの取得に失敗しました。", true);
-    }
-    return children;
+    return RunReported(transaction_, "TDataSentakuListCtl.GetDataListChildRecord", "(子)データリストの取得に失敗しました。",
+                       std::vector<TDataSentakuRec>{}, [&] {
+                           std::vector<TDataSentakuRec> children;
+                           fb::TStatement count(transaction_);
+                           count.Prepare(sql::kCountChildDataListOfRec);
+                           count.SetInt("REC", record.REC).SetInt("GROUPID", record.GROUPID);
+                           count.Open();
+                           if (count.Fetch())
+                               children.reserve(static_cast<std::size_t>(std::max<std::int64_t>(count.AsInt("RECCNT"), 0)));
+                           count.Close();
+                           fb::TStatement select(transaction_);
+                           select.Prepare(sql::kSelectChildDataListOfRec);
+                           select.SetInt("REC", record.REC).SetInt("GROUPID", record.GROUPID);
+                           select.Open();
+                           while (select.Fetch()) {
+                               TDataSentakuRec child;
+                               ReadRow(select, child);
+                               children.push_back(child);
+                           }
+                           return children;
+                       });
 }
 
 int TDataSentakuListCtl::RecOfPath(const std::string& path)
 {
-    int rec = 0;
-    fb::TTransaction& transaction = DM().IBTransactionDEF;
-    fb::TTransactionScope scope(transaction);
-    try {
-        fb::TStatement select(transaction);
-        std::string sql = "SELECT REC FROM " + table_ + "\nWHERE (PASNAME=:PASNAME)";
-        if (dataPlace_ > 0)
-            sql += Format("\nAND (DATAPLACEREC=%d)", dataPlace_);
-        select.Prepare(sql);
+    return RunReported(transaction_, "TDataSentakuListCtl.RecOfPath", "", 0, [&] {
+        fb::TStatement select(transaction_);
+        select.Prepare(dataPlace_ > 0 ? sql::kSelectRecOfPathEx : sql::kSelectRecOfPath);
         select.SetString("PASNAME", path);
+        if (dataPlace_ > 0)
+            select.SetInt("DATAPLACEREC", dataPlace_);
         select.Open();
-        if (select.Fetch())
-            rec = static_cast<int>(select.AsInt(0));
-        select.Close();
-    } catch (const fb::TFbError&) {
-        // A folder that cannot be looked up simply has no number.
-    }
-    scope.Commit();
-    return rec;
+        return select.Fetch() ? static_cast<int>(select.AsInt(0)) : 0;
+    });
 }
 
 TSharePath TDataSentakuListCtl::ConvLocalPathToSharePath(const std::string& path)
 {
     TSharePath share{path, 0, 0};
-    if (location_ != 0)
+    if (location_ != TFileLocation::Local)
         return share;
-    fb::TTransaction& transaction = DM().IBTransactionDEF;
-    fb::TTransactionScope scope(transaction);
-    try {
-        fb::TStatement count(transaction);
-        count.Prepare("SELECT COUNT(REC) AS RECCNT FROM DATALIST\nWHERE (GROUPID=:GROUPID1) AND (UPPER(PASNAME)=:PASNAME1)\n"
-                      "UNION\nSELECT COUNT(REC) AS RECCNT FROM CHILD_DATALIST\nWHERE (GROUPID=:GROUPID2) AND (UPPER(PASNAME)=:PASNAME2)");
+    return RunReported(transaction_, "TDataSentakuListCtl.ConvLocalPathToSharePath", "", share, [&] {
+        fb::TStatement count(transaction_);
+        count.Prepare(sql::kCountRowsOfPath);
         const std::string upper = UpperAscii(path);
         count.SetInt("GROUPID1", SystemDef().GroupId).SetString("PASNAME1", upper);
         count.SetInt("GROUPID2", SystemDef().GroupId).SetString("PASNAME2", upper);
@@ -339,73 +281,54 @@ TSharePath TDataSentakuListCtl::ConvLocalPathToSharePath(const std::string& path
         while (count.Fetch())
             registered += count.AsInt(0);
         count.Close();
-        if (registered == 0) {
-            // Not registered itself: a local copy named by its folder number.
-            const TFolderNumber number = FolderNumberOf(path);
-            fb::TStatement row(transaction);
-            row.Prepare("SELECT REC,PASNAME,NETDRIVE,KYOYULOCK FROM DATALIST\nWHERE REC=:REC");
-            row.SetInt("REC", number.Rec);
-            row.Open();
-            if (row.Fetch()) {
-                share.PasName = row.AsString("PASNAME");
-                if (!number.SubFolder.empty())
-                    share.PasName = (fs::path(share.PasName) / number.SubFolder).string();
-                share.NetDrive = static_cast<int>(row.AsInt("NETDRIVE"));
-                share.KyoyuLock = static_cast<int>(row.AsInt("KYOYULOCK"));
-            }
-            row.Close();
+        if (registered > 0)
+            return share;
+        // Not registered itself: a local copy named by its folder number.
+        const TFolderNumber number = FolderNumberOf(path);
+        fb::TStatement row(transaction_);
+        row.Prepare(sql::kSelectSharePathOfRec);
+        row.SetInt("REC", number.Rec);
+        row.Open();
+        if (row.Fetch()) {
+            share.PasName = row.AsString("PASNAME");
+            if (!number.SubFolder.empty())
+                share.PasName = (fs::path(share.PasName) / number.SubFolder).string();
+            share.NetDrive = static_cast<int>(row.AsInt("NETDRIVE"));
+            share.KyoyuLock = static_cast<int>(row.AsInt("KYOYULOCK"));
         }
-        scope.Commit();
-    } catch (const fb::TFbError& error) {
-        scope.Rollback();
-        ReportDbError(error, "TDataSentakuListCtl.ConvLocalPathToSharePath", "", true);
-    }
-    return share;
+        return share;
+    });
 }
 
 bool TDataSentakuListCtl::GetLocalPathToData(const std::string& path, TDataSentakuRec& record)
 {
     const std::vector<std::string> parts = Components(path);
-    if (parts.empty())
+    if (parts.empty() || (record.GASSAN == 10 && parts.size() < 2))
         return false;
-    fb::TTransaction& transaction = DM().IBTransactionDEF;
-    fb::TTransactionScope scope(transaction);
-    try {
-        fb::TStatement select(transaction);
-        bool found = false;
+    return RunReported(transaction_, "TDataSentakuListCtl.GetLocalPathToData", "", false, [&] {
+        fb::TStatement select(transaction_);
         if (record.GASSAN == 10) {
-            if (parts.size() < 2)
-                return false;
-            const int rec = static_cast<int>(TextToMoney(parts[parts.size() - 2]).RoundedYen());
-            select.Prepare("SELECT PASNAME FROM CHILD_DATALIST\nWHERE (REC=:REC)");
-            select.SetInt("REC", rec);
+            select.Prepare(sql::kSelectChildPathsOfRec);
+            select.SetInt("REC", RecOfFolderName(parts[parts.size() - 2]));
             select.Open();
-            while (!found && select.Fetch()) {
+            while (select.Fetch()) {
                 const std::string pasname = select.AsString(0);
                 const std::vector<std::string> own = Components(pasname);
                 if (!own.empty() && own.back() == parts.back()) {
                     record.PASNAME = pasname;
-                    found = true;
+                    return true;
                 }
             }
-        } else {
-            const int rec = static_cast<int>(TextToMoney(parts.back()).RoundedYen());
-            select.Prepare("SELECT PASNAME FROM DATALIST\nWHERE (REC=:REC)");
-            select.SetInt("REC", rec);
-            select.Open();
-            if (select.Fetch()) {
-                record.PASNAME = select.AsString(0);
-                found = true;
-            }
+            return false;
         }
-        select.Close();
-        scope.Commit();
-        return found;
-    } catch (const fb::TFbError& error) {
-        scope.Rollback();
-        ReportDbError(error, "TDataSentakuListCtl.GetLocalPathToData", "", true);
-        return false;
-    }
+        select.Prepare(sql::kSelectPathOfRec);
+        select.SetInt("REC", RecOfFolderName(parts.back()));
+        select.Open();
+        if (!select.Fetch())
+            return false;
+        record.PASNAME = select.AsString(0);
+        return true;
+    });
 }
 
 bool TDataSentakuListCtl::ResolveFolder(const std::string& path, TDataSentakuRec& record)
@@ -416,7 +339,7 @@ bool TDataSentakuListCtl::ResolveFolder(const std::string& path, TDataSentakuRec
     record.PASNAME = share.PasName;
     record.KYOYULOCK = share.KyoyuLock;
     record.NETDRIVE = share.NetDrive;
-    int rec = location_ == 0 ? FolderNumberOf(path).Rec : RecOfPath(record.PASNAME);
+    int rec = location_ == TFileLocation::Local ? FolderNumberOf(path).Rec : RecOfPath(record.PASNAME);
     if (rec <= 0)
         rec = RecOfPath(record.PASNAME);
     if (rec <= 0) {
@@ -424,7 +347,7 @@ bool TDataSentakuListCtl::ResolveFolder(const std::string& path, TDataSentakuRec
         return false;
     }
     record.REC = rec;
-    if (!GetDataListRecord(0, record, true)) {
+    if (!GetDataListRecord(TDataListKey::Rec, record, true)) {
         ClearRecord(record, path);
         return false;
     }

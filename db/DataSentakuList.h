@@ -4,6 +4,7 @@
 
 #include "common/Date.h"
 #include "db/AccInfo.h"
+#include "db/DataModule.h"
 #include "db/Firebird.h"
 
 #include <string>
@@ -38,6 +39,8 @@ struct TFolderNumber {
     std::string SubFolder;
 };
 TFolderNumber FolderNumberOf(const std::string& path);
+// The REC a folder's name stands for ("0007" → 7); 0 when it is no folder number.
+int RecOfFolderName(std::string_view name);
 
 struct TSharePath {
     std::string PasName;
@@ -45,12 +48,17 @@ struct TSharePath {
     int NetDrive = 0;
 };
 
+// How GetDataListRecord finds a row: by the record's REC, or by its path.
+enum class TDataListKey { Rec, Path };
+
+// Works on the system database through the transaction it is given (the data module's IBTransactionDEF),
+// started and finished here only when it is not active.
 class TDataSentakuListCtl {
 public:
-    TDataSentakuListCtl();
+    explicit TDataSentakuListCtl(fb::TTransaction& systemTransaction);
 
-    // 0 local, 1 or 2 on a database server (the owner passes the connection mode).
-    void SetLocation(int location);
+    // Where the data folders are: local, or on a database server (the owner passes the connection mode).
+    void SetLocation(TFileLocation location);
     // The data place of a shared server; forced to 0 in local mode.
     void SetDataPlace(int dataPlace);
     const std::string& Table() const { return table_; }
@@ -59,8 +67,8 @@ public:
     void ClearRecord(TDataSentakuRec& record, const std::string& path) const;
     std::string LocalPathOf(const TDataSentakuRec& record) const;
 
-    // Mode 0 reads by REC (CHILD_DATALIST for GASSAN 10), mode 1 by path. False when nothing was read.
-    bool GetDataListRecord(int mode, TDataSentakuRec& record, bool report);
+    // Reads by REC (CHILD_DATALIST for GASSAN 10) or by path. False when nothing was read.
+    bool GetDataListRecord(TDataListKey key, TDataSentakuRec& record, bool report);
     // Writes the row of a record; nothing for REC 0 or a blank PASNAME; GASSAN 10 goes to the child list.
     bool UpdateDataListRecord(const TDataSentakuRec& record, bool report);
     bool UpdateDataListChildRecord(const TDataSentakuRec& record, bool report);
@@ -81,10 +89,10 @@ public:
     static void CopyBasicInformation(const TACCINF& info, TDataSentakuRec& record);
 
 private:
-    std::string PlaceCondition() const;
     void ReadRow(const fb::TStatement& row, TDataSentakuRec& record) const;
 
-    int location_ = 0;
+    fb::TTransaction& transaction_;
+    TFileLocation location_ = TFileLocation::Local;
     int dataPlace_ = 0;
     std::string table_ = "DATALIST";
 };

@@ -1,8 +1,13 @@
 #pragma once
 // A thin RAII layer over the Firebird 3 OO API: attachments, transactions with the program's three
 // parameter presets, and statements with named parameters (":NAME", translated once to positional
-// markers). Texts cross the boundary as UTF-8 and travel to the server as CP932 bytes over an
-// SJIS_0208 attachment.
+// markers). Texts cross the boundary as UTF-8 and travel to the server as CP932 bytes.
+//
+// The layer knows nothing of the product: who attaches, with which password and character set, is the
+// caller's. Failures of the database are TFbError; a text that CP932 cannot hold is TEncodingError; a
+// programming mistake (an unknown parameter or column, a column read as a type it cannot give, a
+// statement run before it is prepared) is std::logic_error; a stored value too large for the money type
+// is std::overflow_error.
 
 #include "common/Date.h"
 #include "common/Money.h"
@@ -43,10 +48,10 @@ private:
 };
 
 struct TConnectParams {
-    std::string Database;               // a local path (embedded engine) or "host:path"
-    std::string User = "HOLDEX";
-    std::string Password = "vostar";
-    std::string Charset = "SJIS_0208";
+    std::string Database;  // a local path (embedded engine) or "host:path"
+    std::string User;
+    std::string Password;
+    std::string Charset;   // lc_ctype, and the default character set of a created database
 };
 
 // Owns a Firebird interface that is ended by detach(): detached when the owner goes away (released when
@@ -65,6 +70,7 @@ public:
     void Detach();
 
 protected:
+    void DetachOrRelease() noexcept;
     TInterface* raw_ = nullptr;
 };
 
@@ -184,11 +190,14 @@ public:
 private:
     struct TParam;
     struct TColumn;
-    std::vector<std::size_t> PositionsOf(std::string_view name) const;
-    void BuildInputMessage(std::vector<unsigned char>& buffer, Firebird::IMessageMetadata*& metadata) const;
+    struct TInputMessage;
+    TParam& Param(std::string_view name);
+    TInputMessage InputMessage() const;
+    void RequirePrepared() const;
     void DescribeOutput();
     const TColumn& Column(int index) const;
-    void Release();
+    void CloseNoThrow() noexcept;
+    void Release() noexcept;
 
     TTransaction* transaction_;
     Firebird::IStatement* raw_ = nullptr;

@@ -5,7 +5,8 @@
 #include "common/Ui.h"
 #include "db/DataModule.h"
 #include "db/ErrorReport.h"
-#include "db/SqlHelpers.h"
+#include "db/DbStatements.h"
+#include "db/Settings.h"
 
 #include <utility>
 #include <vector>
@@ -109,9 +110,9 @@ std::vector<std::string> SpecialAccountNames(int dataType, int codeType)
     return names;
 }
 
-int RegInt(const char* code)
+int RegInt(fb::TTransaction& transaction, const char* code)
 {
-    return static_cast<int>(ReadAccReg("基本設定", code, kRegInt, "0").Int);
+    return static_cast<int>(ReadAccReg(transaction, "基本設定", code, kRegInt, "0").Int);
 }
 
 }  // namespace
@@ -120,11 +121,11 @@ bool TDM::fnGetAccInfo()
 {
     static constexpr std::string_view kMessage = "基本情報の取得に失敗しました。";
     TACCINF& info = AccInfo();
-    fb::TTransactionScope scope(IBTransactionDAT);
     try {
+        fb::TTransactionScope scope(IBTransactionDAT);
         {
             fb::TStatement row(IBTransactionDAT);
-            row.Prepare("SELECT * FROM ACCDEF1");
+            row.Prepare(sql::kSelectBasicInformation);
             row.Open();
             if (!row.Fetch()) {
                 ShowError("基本設定(ACCDEF1)のレコードが見つかりませんでした。");
@@ -141,7 +142,7 @@ bool TDM::fnGetAccInfo()
             return false;
         }
         for (const char* group : {"5880", "5580", "5680", "5780", "5688"})
-            info.TotalNames[group] = fnGetAccTotalName(group, "PLUSNAME");
+            info.TotalNames[group] = fnGetAccTotalName(group, TTotalNameColumn::PlusName);
 
         SpecialAccountCodes().ClearAll();
         for (const std::string& name : SpecialAccountNames(info.DATATYPE, info.CODETYPE))
@@ -152,22 +153,22 @@ bool TDM::fnGetAccInfo()
             info.TusinPassword = tusin->second;
         }
 
-        info.KakoMeisai = RegInt("過去明細取り込み");
-        info.GassanKubun = RegInt("合算データ区分");
-        info.GassanSu = RegInt("合算データ数");
-        info.IkkatsuZeinuki = RegInt("一括税抜処理");
-        info.KamokuKetasu = RegInt("科目コード桁数");
-        info.HojoKetasu = RegInt("補助コード桁数");
-        info.BumonKetasu = RegInt("部門コード桁数");
-        info.PrintKikanKubun = RegInt("印刷用期間使用区分");
-        info.DataPassword = TrimWide(ReadAccReg("基本設定", "データパスワード", kRegText, "").Text);
-        info.PrintKikanKishu = ReadAccReg("基本設定", "印刷用期間（期首）", kRegDate, "0").Date;
-        info.PrintKikanKimatu = ReadAccReg("基本設定", "印刷用期間（期末）", kRegDate, "0").Date;
-        info.Teiritsu250 = static_cast<int>(ReadAccReg("減価償却設定", "250%定率法で償却する経過措置", kRegInt, "0").Int);
-        info.Teiritsu200 = static_cast<int>(ReadAccReg("減価償却設定", "200%定率法で償却する経過措置", kRegInt, "0").Int);
+        info.KakoMeisai = RegInt(IBTransactionDAT, "過去明細取り込み");
+        info.GassanKubun = RegInt(IBTransactionDAT, "合算データ区分");
+        info.GassanSu = RegInt(IBTransactionDAT, "合算データ数");
+        info.IkkatsuZeinuki = RegInt(IBTransactionDAT, "一括税抜処理");
+        info.KamokuKetasu = RegInt(IBTransactionDAT, "科目コード桁数");
+        info.HojoKetasu = RegInt(IBTransactionDAT, "補助コード桁数");
+        info.BumonKetasu = RegInt(IBTransactionDAT, "部門コード桁数");
+        info.PrintKikanKubun = RegInt(IBTransactionDAT, "印刷用期間使用区分");
+        info.DataPassword = TrimWide(ReadAccReg(IBTransactionDAT, "基本設定", "データパスワード", kRegText, "").Text);
+        info.PrintKikanKishu = ReadAccReg(IBTransactionDAT, "基本設定", "印刷用期間（期首）", kRegDate, "0").Date;
+        info.PrintKikanKimatu = ReadAccReg(IBTransactionDAT, "基本設定", "印刷用期間（期末）", kRegDate, "0").Date;
+        info.Teiritsu250 = static_cast<int>(ReadAccReg(IBTransactionDAT, "減価償却設定", "250%定率法で償却する経過措置", kRegInt, "0").Int);
+        info.Teiritsu200 = static_cast<int>(ReadAccReg(IBTransactionDAT, "減価償却設定", "200%定率法で償却する経過措置", kRegInt, "0").Int);
 
         fb::TStatement version(IBTransactionDAT);
-        version.Prepare("SELECT MAJOR,MINOR1,MINOR2 FROM ACCVERSION\nORDER BY MAJOR DESC,MINOR1 DESC,MINOR2 DESC");
+        version.Prepare(sql::kSelectDataVersion);
         version.Open();
         if (version.Fetch()) {
             info.VerMajor = static_cast<int>(version.AsInt("MAJOR"));
@@ -177,9 +178,8 @@ bool TDM::fnGetAccInfo()
         version.Close();
         scope.Commit();
         return true;
-    } catch (const fb::TFbError& error) {
-        scope.Rollback();
-        ReportDbError(error, "TDM.fnGetAccInfo", kMessage, true);
+    } catch (...) {
+        ReportCurrentException("TDM.fnGetAccInfo", kMessage, true);
         return false;
     }
 }

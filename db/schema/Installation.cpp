@@ -1,6 +1,8 @@
 #include "db/schema/Installation.h"
 
 #include "common/Format.h"
+#include "db/DataModule.h"
+#include "db/DbStatements.h"
 #include "db/Firebird.h"
 #include "db/schema/TemplateBuilder.h"
 #include "platform/IniFile.h"
@@ -19,11 +21,11 @@ constexpr std::string_view kSystemDatabase = "qrvaccdef.fdb";
 // The data folders of a server installation are made by the server itself, through the system database.
 void MakeServerFolders(const std::string& connection, const std::string& dataDir, int rows)
 {
-    fb::TAttachment attachment = fb::TAttachment::Attach({.Database = connection});
+    fb::TAttachment attachment = fb::TAttachment::Attach(ProductConnectParams(connection));
     fb::TTransaction transaction(attachment);
     transaction.Start();
     fb::TStatement mkdir(transaction);
-    mkdir.Prepare("SELECT WBOOL FROM DIRECTORYTEST(:MODE,:FILEPATH1)");
+    mkdir.Prepare(qz::sql::kDirectoryTest);
     for (int rec = 1; rec <= rows; ++rec) {
         const std::string folder = Format("%s/%04d", dataDir, rec);
         mkdir.SetString("MODE", "MKDIR").SetString("FILEPATH1", folder);

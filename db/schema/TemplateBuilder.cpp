@@ -2,7 +2,10 @@
 
 #include "common/ChartKind.h"
 #include "common/Format.h"
+#include "db/DataModule.h"
+#include "db/DbStatements.h"
 #include "db/Firebird.h"
+#include "db/schema/SchemaStatements.h"
 #include "db/schema/SchemaScriptsData.h"
 #include "db/schema/StandardCharts.h"
 #include "platform/ChildProcess.h"
@@ -12,9 +15,6 @@
 
 namespace qz::schema {
 namespace {
-
-constexpr std::string_view kUser = "HOLDEX";
-constexpr std::string_view kPassword = "vostar";
 
 struct TSpecialAccount {
     std::string_view Name;
@@ -56,26 +56,17 @@ constexpr TSetting kSettings[] = {
     {"減価償却設定", "200%定率法で償却する経過措置", "整数", "0"},
 };
 
-fb::TConnectParams Params(const std::string& database)
+void Run(fb::TTransaction& tr, std::string_view statement)
 {
-    return {.Database = database, .User = std::string(kUser), .Password = std::string(kPassword)};
-}
-
-void Run(fb::TTransaction& tr, std::string_view sql)
-{
-    fb::ExecuteImmediate(tr, sql);
+    fb::ExecuteImmediate(tr, statement);
 }
 
 void InsertChart(fb::TTransaction& tr, int chartKind)
 {
     fb::TStatement account(tr);
-    account.Prepare("INSERT INTO KAMOKUMST (KCODE, USERCODE, STDCODE, KNAME, USE, GROUPM0, GROUPM1, GROUPM2, BLDAC, DAC,"
-                    " TAX_LCODE, TAX_RCODE, FUN_LCODE, FUN_RCODE, HOJOSW, BPFLG, KEIHKUBU)"
-                    " VALUES (:KCODE, :STDCODE, :STDCODE, :KNAME, 1, :GROUPM0, :GROUPM1, :GROUPM2, :BLDAC, :DAC,"
-                    " :TAX_LCODE, :TAX_RCODE, :FUN_LCODE, :FUN_RCODE, '', :BPFLG, :KEIHKUBU)");
+    account.Prepare(sql::kInsertChartAccount);
     fb::TStatement accountLevel(tr);
-    accountLevel.Prepare("INSERT INTO HOJOMST (KCODE, HCODE, HNAME, TAX_LCODE, TAX_RCODE, BPFLG)"
-                         " VALUES (:KCODE, ' ', :KNAME, :TAX_LCODE, :TAX_RCODE, :BPFLG)");
+    accountLevel.Prepare(sql::kInsertAccountLevel);
     for (const TChartRow& row : StandardChart(chartKind)) {
         account.SetString("KCODE", row.KCode).SetString("STDCODE", row.StdCode).SetString("KNAME", row.KName);
         account.SetString("GROUPM0", row.GroupM0).SetString("GROUPM1", row.GroupM1).SetString("GROUPM2", row.GroupM2);
@@ -93,11 +84,7 @@ void InsertBasicInformation(fb::TTransaction& tr, int chartKind)
 {
     const bool corporation = chartKind == kChartCorporation;
     fb::TStatement basic(tr);
-    basic.Prepare("INSERT INTO ACCDEF1 (REC, GROUPID, DATATYPE, CODETYPE, NENDO, KISHU, KIMATU, KAISI, SIME, KAISINO,"
-                  " SERIAL, ENTTEXT, SHOUGOU, NEW_TAX_RATE1, NEW_TAX_RATE2, NEW_TAX_RATE3, CHG_DAYS1, CHG_DAYS2,"
-                  " CHG_DAYS3, CASHFLOWSW, KESSAN_KIKAN, CASHFLOW_KIKAN1, CASHFLOW_KIKAN2)"
-                  " VALUES (1, 10000, :DATATYPE, :CODETYPE, 1, :KISHU, :KIMATU, :KISHU, 99, 1, '', '', '',"
-                  " 3, 5, 8, :CHG1, :CHG2, :CHG3, 0, -1, -1, -1)");
+    basic.Prepare(sql::kInsertBasicInformation);
     basic.SetInt("DATATYPE", corporation ? 1 : 2).SetInt("CODETYPE", chartKind == kChartIndividualRealEstate ? 2 : 1);
     basic.SetDate("KISHU", corporation ? TDate::Ymd(2025, 4, 1) : TDate::Ymd(2025, 1, 1));
     basic.SetDate("KIMATU", corporation ? TDate::Ymd(2026, 3, 31) : TDate::Ymd(2025, 12, 31));
@@ -105,7 +92,7 @@ void InsertBasicInformation(fb::TTransaction& tr, int chartKind)
     basic.Execute();
 
     fb::TStatement special(tr);
-    special.Prepare("INSERT INTO ACCDEF2 (KNAME, KCODE, KGROUP, HYOUJYUN) VALUES (:KNAME, :KCODE, '', 1)");
+    special.Prepare(sql::kInsertSpecialAccount);
     for (const TSpecialAccount& account : kSpecialAccounts) {
         if (corporation ? !account.Corporation : !account.Individual)
             continue;
@@ -114,14 +101,14 @@ void InsertBasicInformation(fb::TTransaction& tr, int chartKind)
     }
 
     fb::TStatement total(tr);
-    total.Prepare("INSERT INTO ACCTOTALNAME (KGROUP, TOTALNAME, PLUSNAME) VALUES (:KGROUP, :NAME, :NAME)");
+    total.Prepare(sql::kInsertTotalName);
     for (const auto& [group, name] : kTotalNames) {
         total.SetString("KGROUP", group).SetString("NAME", name);
         total.Execute();
     }
 
     fb::TStatement setting(tr);
-    setting.Prepare("INSERT INTO ACCREG (AGROUP, ACODE, ATYPE, ATEXT) VALUES (:AGROUP, :ACODE, :ATYPE, :ATEXT)");
+    setting.Prepare(qz::sql::kInsertDefaultSetting);
     for (const TSetting& s : kSettings) {
         setting.SetString("AGROUP", s.Group).SetString("ACODE", s.Code).SetString("ATYPE", s.Type).SetString("ATEXT", s.Text);
         setting.Execute();
@@ -130,21 +117,19 @@ void InsertBasicInformation(fb::TTransaction& tr, int chartKind)
 
 void InsertSingleRows(fb::TTransaction& tr, const TDataVersion& version)
 {
-    Run(tr, Format("INSERT INTO ACCVERSION (MAJOR, MINOR1, MINOR2) VALUES (%d, %d, %d)", version.Major, version.Minor1,
-                   version.Minor2));
-    Run(tr, "INSERT INTO TAX_KAZEIHOUSIKI (REC) VALUES (1)");
-    Run(tr, "INSERT INTO KESSAN (REC) VALUES (1)");
-    Run(tr, "INSERT INTO AO_SINKOKU (REC) VALUES (1)");
-    Run(tr, "INSERT INTO EXTERKS (REC) VALUES (1)");
-    Run(tr, "INSERT INTO TUSIN_ID (REC, HOLDER, PASWORD) VALUES (1, '', '')");
-    Run(tr, "INSERT INTO MSD_HOUKOKU_LO1 (REC) VALUES (1)");
+    fb::TStatement dataVersion(tr);
+    dataVersion.Prepare(sql::kInsertDataVersion);
+    dataVersion.SetInt("MAJOR", version.Major).SetInt("MINOR1", version.Minor1).SetInt("MINOR2", version.Minor2);
+    dataVersion.Execute();
+    for (const std::string_view insert : sql::kSingleRowInserts)
+        Run(tr, insert);
     fb::TStatement report(tr);
-    report.Prepare("INSERT INTO MSD_HOUKOKU (MDGROUP, MDCODE) VALUES ('監事監査報告書', :MDCODE)");
+    report.Prepare(sql::kInsertAuditReportItem);
     for (std::string_view code : {"監査年月日", "監査文"}) {
         report.SetString("MDCODE", code);
         report.Execute();
     }
-    Run(tr, "INSERT INTO OPINF (JOBNAME) VALUES ('テンプレート作成')");
+    Run(tr, sql::kInsertTemplateHistory);
 }
 
 }  // namespace
@@ -158,19 +143,23 @@ void CreateDataDatabase(const std::string& database, int chartKind, const TDataV
 {
     if (!IsChartKind(chartKind))
         throw std::invalid_argument(Format("unknown chart kind %d", chartKind));
-    fb::TAttachment attachment = fb::TAttachment::Create(Params(database));
+    fb::TAttachment attachment = fb::TAttachment::Create(ProductConnectParams(database));
     RunScript(attachment, kDataTablesSql, "datadb_tables.sql", version);
     RunScript(attachment, kDataProcsSql, "datadb_procs.sql", version);
 
     fb::TTransaction tr(attachment);
     tr.Start();
-    for (int n = 0; n <= 16; ++n)
-        Run(tr, Format("INSERT INTO SYS_NUMBERS (N) VALUES (%d)", n));
+    fb::TStatement number(tr);
+    number.Prepare(sql::kInsertNumber);
+    for (int n = 0; n <= 16; ++n) {
+        number.SetInt("N", n);
+        number.Execute();
+    }
     // The all-department row first, so the head office's trigger finds it; the accounts before the head
     // office, so its trigger creates every balance row of the chart.
-    Run(tr, "INSERT INTO BUMONMST (BCODE, BNAME) VALUES (' ', '全部門')");
+    Run(tr, sql::kInsertAllDepartment);
     InsertChart(tr, chartKind);
-    Run(tr, "INSERT INTO SISETUMST (SCODE, SNAME) VALUES (' ', '本店')");
+    Run(tr, sql::kInsertHeadOffice);
     InsertBasicInformation(tr, chartKind);
     InsertSingleRows(tr, version);
     tr.Commit();
@@ -179,17 +168,17 @@ void CreateDataDatabase(const std::string& database, int chartKind, const TDataV
 
 void CreateSystemDatabase(const std::string& database, int freeRows, const std::string& dataFolder)
 {
-    fb::TAttachment attachment = fb::TAttachment::Create(Params(database));
+    fb::TAttachment attachment = fb::TAttachment::Create(ProductConnectParams(database));
     RunScript(attachment, kSysDbSql, "sysdb.sql", TDataVersion{});
     fb::TTransaction tr(attachment);
     tr.Start();
     fb::TStatement row(tr);
-    row.Prepare("INSERT INTO DATALIST (REC, GROUPID, ENTTEXT, PASNAME, NENDO) VALUES (:REC, 10000, '', :PASNAME, 1)");
+    row.Prepare(sql::kInsertFreeDataFolder);
     for (int rec = 1; rec <= freeRows; ++rec) {
         row.SetInt("REC", rec).SetString("PASNAME", Format("%s/%04d", dataFolder, rec));
         row.Execute();
     }
-    Run(tr, "INSERT INTO OPERATOR (USERCODE, GROUPID, USERNAME, USERLEVEL) VALUES (100009999, 10000, 'コンバート', 9)");
+    Run(tr, sql::kInsertConversionOperator);
     tr.Commit();
     attachment.Detach();
 }
@@ -200,8 +189,8 @@ void RunGbak(const std::vector<std::string>& arguments, const std::string& what)
 {
     const int status = RunChildProcess({.Program = ProgramInFolderOrPath(CurrentExecutable().parent_path(), "gbak"),
                                         .Arguments = arguments,
-                                        .Environment = {{"ISC_USER", std::string(kUser)},
-                                                        {"ISC_PASSWORD", std::string(kPassword)}}});
+                                        .Environment = {{"ISC_USER", std::string(kProductDbUser)},
+                                                        {"ISC_PASSWORD", std::string(kProductDbPassword)}}});
     if (status != 0)
         throw std::runtime_error(Format("gbak failed (%d) while %s", status, what));
 }
@@ -217,6 +206,29 @@ void BackupWithTool(const std::filesystem::path& database, const std::filesystem
 void RestoreWithTool(const std::filesystem::path& backup, const std::filesystem::path& database)
 {
     RunGbak({"-c", "-bu", "4096", "-p", "16384", backup.string(), database.string()}, "restoring " + backup.string());
+}
+
+std::vector<TNamedStatement> SchemaStatements()
+{
+    using enum TStatementDb;
+    std::vector<TNamedStatement> statements = {
+        QZ_NAMED_STATEMENT(Data, sql::kInsertNumber),
+        QZ_NAMED_STATEMENT(Data, sql::kInsertAllDepartment),
+        QZ_NAMED_STATEMENT(Data, sql::kInsertHeadOffice),
+        QZ_NAMED_STATEMENT(Data, sql::kInsertChartAccount),
+        QZ_NAMED_STATEMENT(Data, sql::kInsertAccountLevel),
+        QZ_NAMED_STATEMENT(Data, sql::kInsertBasicInformation),
+        QZ_NAMED_STATEMENT(Data, sql::kInsertSpecialAccount),
+        QZ_NAMED_STATEMENT(Data, sql::kInsertTotalName),
+        QZ_NAMED_STATEMENT(Data, sql::kInsertDataVersion),
+        QZ_NAMED_STATEMENT(Data, sql::kInsertAuditReportItem),
+        QZ_NAMED_STATEMENT(Data, sql::kInsertTemplateHistory),
+        QZ_NAMED_STATEMENT(System, sql::kInsertFreeDataFolder),
+        QZ_NAMED_STATEMENT(System, sql::kInsertConversionOperator),
+    };
+    for (const std::string_view insert : sql::kSingleRowInserts)
+        statements.push_back({"kSingleRowInserts[" + std::to_string(statements.size()) + "]", Data, std::string(insert)});
+    return statements;
 }
 
 }  // namespace qz::schema

@@ -40,11 +40,11 @@ TEST_F(BackupRestoreTest, ServicesBackupThenRestoreKeepsEveryRowAndEmptiesTheHis
 {
     Mark();
     const fs::path backup = root.Path() / "copy.fbk";
-    ASSERT_TRUE(BackupFDB(TServiceProtocol::Local, "", false, backup.string(), Database().string()));
+    ASSERT_TRUE(BackupFDB(DM(), TServiceProtocol::Local, "", false, backup.string(), Database().string()));
     EXPECT_TRUE(fs::exists(backup));
     EXPECT_FALSE(fs::exists(dataFolder / "qrvacc.fb_"));  // moved away from the temporary name
     const fs::path target = Folder(2) / "qrvacc.fdb";
-    ASSERT_TRUE(RestoreFDB(TServiceProtocol::Local, "", true, backup.string(), target.string()));
+    ASSERT_TRUE(RestoreFDB(DM(), TServiceProtocol::Local, "", true, backup.string(), target.string()));
     EXPECT_EQ(CountIn(Folder(2), "SELECT SIWAKECOUNT FROM SISETUMST WHERE SCODE = ' '"), 321);
     EXPECT_EQ(CountIn(Folder(2), "SELECT COUNT(*) FROM KAMOKUMST"), 400);
     EXPECT_EQ(CountIn(Folder(2), "SELECT COUNT(*) FROM OPINF"), 0);
@@ -53,7 +53,7 @@ TEST_F(BackupRestoreTest, ServicesBackupThenRestoreKeepsEveryRowAndEmptiesTheHis
 TEST_F(BackupRestoreTest, ABackupPathEqualToTheTemporaryOneIsNotMoved)
 {
     const fs::path backup = dataFolder / "QRVACC.FB_";
-    ASSERT_TRUE(BackupFDB(TServiceProtocol::Local, "", false, backup.string(), Database().string()));
+    ASSERT_TRUE(BackupFDB(DM(), TServiceProtocol::Local, "", false, backup.string(), Database().string()));
     // Compared without regard to case: the file written under the temporary name stays as it is.
     EXPECT_TRUE(fs::exists(dataFolder / "qrvacc.fb_"));
 }
@@ -62,9 +62,9 @@ TEST_F(BackupRestoreTest, ToolBackupThenRestoreKeepsEveryRow)
 {
     Mark();
     const fs::path backup = root.Path() / "tool.fbk";
-    ASSERT_TRUE(BackupFDBByTool("", true, backup.string(), Database().string()));
+    ASSERT_TRUE(BackupFDBByTool(DM(), "", true, backup.string(), Database().string()));
     const fs::path target = Folder(3) / "qrvacc.fdb";
-    ASSERT_TRUE(RestoreFDBByTool("", true, backup.string(), target.string()));
+    ASSERT_TRUE(RestoreFDBByTool(DM(), "", true, backup.string(), target.string()));
     EXPECT_EQ(CountIn(Folder(3), "SELECT SIWAKECOUNT FROM SISETUMST WHERE SCODE = ' '"), 321);
     EXPECT_EQ(CountIn(Folder(3), "SELECT COUNT(*) FROM OPINF"), 0);
 }
@@ -73,12 +73,12 @@ TEST_F(BackupRestoreTest, AToolLogWithErrorTurnsIntoTheFailureMessage)
 {
     const fs::path broken = root.Path() / "broken.fbk";
     test::WriteBytes(broken, "this is not a backup");
-    EXPECT_FALSE(RestoreFDBByTool("", true, broken.string(), (Folder(4) / "qrvacc.fdb").string()));
+    EXPECT_FALSE(RestoreFDBByTool(DM(), "", true, broken.string(), (Folder(4) / "qrvacc.fdb").string()));
     ASSERT_FALSE(ui.Messages.empty());
     const std::string text = ui.LastText();
     EXPECT_TRUE(text.starts_with("レストア中にエラーが発生しました。\r")) << text;
     EXPECT_NE(text.find("ERROR"), std::string::npos);
-    EXPECT_FALSE(RestoreFDBByTool("", true, (root.Path() / "missing.fbk").string(), (Folder(4) / "qrvacc.fdb").string()));
+    EXPECT_FALSE(RestoreFDBByTool(DM(), "", true, (root.Path() / "missing.fbk").string(), (Folder(4) / "qrvacc.fdb").string()));
 }
 
 TEST_F(BackupRestoreTest, ThePasswordStaysOffTheCommandLine)
@@ -93,7 +93,7 @@ TEST_F(BackupRestoreTest, ThePasswordStaysOffTheCommandLine)
 TEST_F(BackupRestoreTest, TheWorkerCopiesAndWritesTheInformationBlock)
 {
     Mark();
-    TBackupRestoreThread thread;
+    TBackupRestoreThread thread(DM());
     thread.Operation = TBackupRestoreThread::TOperation::Copy;
     thread.Method = TBackupRestoreThread::TMethod::Tool;
     thread.DatabasePath = Database().string();
@@ -114,9 +114,29 @@ TEST_F(BackupRestoreTest, TheWorkerCopiesAndWritesTheInformationBlock)
     EXPECT_NE(bytes.find("SIWAKE=321\r\n"), std::string::npos);
 }
 
+TEST_F(BackupRestoreTest, AFailureInsideTheWorkerEndsAsItsFailure)
+{
+    // The information block cannot hold a character CP932 lacks; the worker must hand that back as its
+    // failure instead of letting the exception end the program.
+    TBackupRestoreThread thread(DM());
+    thread.Operation = TBackupRestoreThread::TOperation::Backup;
+    thread.DatabasePath = Database().string();
+    thread.BackupPath = (root.Path() / "marked.fbk").string();
+    thread.WriteMarker = true;
+    thread.Marker.SHOUGOU = "絵文字😀商事";
+    thread.Resume();
+    thread.WaitFor();
+    EXPECT_TRUE(thread.Terminated());
+    EXPECT_FALSE(thread.Result);
+    EXPECT_TRUE(thread.ErrorFlag);
+    EXPECT_EQ(thread.ErrorContext, "BackupDatabase");
+    EXPECT_EQ(thread.ErrorCode, "100");
+    EXPECT_NE(thread.ErrorMessage2.find("U+1F600"), std::string::npos);
+}
+
 TEST_F(BackupRestoreTest, TheWorkerRefusesOtherFilesAndDatabasesInUse)
 {
-    TBackupRestoreThread wrongName;
+    TBackupRestoreThread wrongName(DM());
     wrongName.Operation = TBackupRestoreThread::TOperation::Restore;
     wrongName.DatabasePath = (Folder(6) / "other.fdb").string();
     wrongName.BackupPath = (root.Path() / "x.fbk").string();
@@ -129,9 +149,9 @@ TEST_F(BackupRestoreTest, TheWorkerRefusesOtherFilesAndDatabasesInUse)
 
     // Someone else holds the data database (the program's own connection does not count: it is closed
     // for the check).
-    fb::TAttachment other = fb::TAttachment::Attach({.Database = Database().string()});
+    fb::TAttachment other = fb::TAttachment::Attach(ProductConnectParams(Database().string()));
     ASSERT_TRUE(DM().fnAccDatConnected("", "", false));
-    TBackupRestoreThread inUse;
+    TBackupRestoreThread inUse(DM());
     inUse.Operation = TBackupRestoreThread::TOperation::Restore;
     inUse.DatabasePath = Database().string();
     inUse.BackupPath = (root.Path() / "x.fbk").string();
@@ -151,10 +171,10 @@ TEST_F(BackupRestoreTest, ServerBackupAndRestoreOntoTheServer)
     ProgramValues().ConnectionMode = 1;
     const fs::path backup = root.Path() / "server.fbk";
     const fs::path target = Folder(7) / "qrvacc.fdb";
-    EXPECT_TRUE(BackupFDB(TServiceProtocol::TCP, host, true, backup.string(), Database().string()));
-    EXPECT_TRUE(RestoreFDBByTool(host, true, backup.string(), target.string()));
+    EXPECT_TRUE(BackupFDB(DM(), TServiceProtocol::TCP, host, true, backup.string(), Database().string()));
+    EXPECT_TRUE(RestoreFDBByTool(DM(), host, true, backup.string(), target.string()));
     EXPECT_TRUE(DM().fnAccDatConnected(host, Folder(7).string(), false));
-    EXPECT_TRUE(DM().AccDatInConnection(1, host, true, Folder(7).string()));
+    EXPECT_TRUE(DM().AccDatInConnection(TDatabaseKind::Data, host, true, Folder(7).string()));
     EXPECT_EQ(QueryData("SELECT SIWAKECOUNT FROM SISETUMST WHERE SCODE = ' '"), 321);
     DM().AccDatDisconnect("", false, false);
     ProgramValues().ConnectionMode = 0;

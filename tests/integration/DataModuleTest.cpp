@@ -9,14 +9,15 @@
 #include "db/DataSentakuList.h"
 #include "db/DbErrorText.h"
 #include "db/ErrorReport.h"
+#include "db/Settings.h"
 #include "db/SqlHelpers.h"
-#include "tests/support/ScopedEnv.h"
 #include "db/schema/Installation.h"
 #include "db/schema/TemplateBuilder.h"
 #include "platform/SystemDef.h"
 #include "tests/support/RecordingUi.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/InstallationFixture.h"
+#include "tests/support/StatementCatalog.h"
 #include "tests/support/TemplateDatabase.h"
 
 #include <gtest/gtest.h>
@@ -40,9 +41,9 @@ TEST_F(DataModuleTest, ConnectionStringsByModeAndHost)
 
 TEST_F(DataModuleTest, SystemDatabaseIsAttachedOnceDataDatabaseAlwaysAnew)
 {
-    ASSERT_TRUE(DM().fnAccDefConnected("", 1));
+    ASSERT_TRUE(DM().fnAccDefConnected("", TOnFailure::Report));
     auto* system = DM().IBDatabaseDEF.Raw();
-    EXPECT_TRUE(DM().fnAccDefConnected("", 1));
+    EXPECT_TRUE(DM().fnAccDefConnected("", TOnFailure::Report));
     EXPECT_EQ(DM().IBDatabaseDEF.Raw(), system);  // untouched
 
     const auto connectionId = [] {
@@ -99,7 +100,7 @@ TEST_F(DataModuleTest, ALockConflictFailsAtOnceWithTheNoWaitText)
 {
     ASSERT_TRUE(DM().fnAccDatConnected("", "", false));
     // Another attachment works in a table-stable transaction, as the next-year update does.
-    fb::TAttachment other = fb::TAttachment::Attach({.Database = (dataFolder / "qrvacc.fdb").string()});
+    fb::TAttachment other = fb::TAttachment::Attach(ProductConnectParams((dataFolder / "qrvacc.fdb").string()));
     fb::TTransaction otherTransaction(other, fb::TTransactionKind::TableStable);
     otherTransaction.Start();
     fb::ExecuteImmediate(otherTransaction, "UPDATE ACCDEF1 SET TANTOU = 1");
@@ -115,35 +116,37 @@ TEST_F(DataModuleTest, ALockConflictFailsAtOnceWithTheNoWaitText)
 TEST_F(DataModuleTest, SettingsRoundTripByType)
 {
     ASSERT_TRUE(DM().fnAccDatConnected("", "", false));
-    EXPECT_EQ(ReadAccReg("テスト", "新規", kRegInt, "42").Int, 42);
-    EXPECT_EQ(ReadAccReg("テスト", "新規", kRegInt, "7").Int, 42);  // stored now, the default no longer counts
+    fb::TTransaction& tr = DM().IBTransactionDAT;
+    EXPECT_EQ(ReadAccReg(tr, "テスト", "新規", kRegInt, "42").Int, 42);
+    EXPECT_EQ(ReadAccReg(tr, "テスト", "新規", kRegInt, "7").Int, 42);  // stored now, the default no longer counts
 
-    WriteAccReg("テスト", "論理", kRegBool, TRegValue::OfBool(true));
-    EXPECT_EQ(ReadAccReg("テスト", "論理", kRegText, "").Text, "TRUE");
-    WriteAccReg("テスト", "論理", kRegText, TRegValue::OfText("true"));
-    EXPECT_TRUE(ReadAccReg("テスト", "論理", kRegBool, "").Bool);
-    WriteAccReg("テスト", "論理", kRegText, TRegValue::OfText("yes"));
-    EXPECT_FALSE(ReadAccReg("テスト", "論理", kRegBool, "").Bool);
+    WriteAccReg(tr, "テスト", "論理", kRegBool, TRegValue::OfBool(true));
+    EXPECT_EQ(ReadAccReg(tr, "テスト", "論理", kRegText, "").Text, "TRUE");
+    WriteAccReg(tr, "テスト", "論理", kRegText, TRegValue::OfText("true"));
+    EXPECT_TRUE(ReadAccReg(tr, "テスト", "論理", kRegBool, "").Bool);
+    WriteAccReg(tr, "テスト", "論理", kRegText, TRegValue::OfText("yes"));
+    EXPECT_FALSE(ReadAccReg(tr, "テスト", "論理", kRegBool, "").Bool);
 
-    WriteAccReg("テスト", "日付", kRegDate, TRegValue::OfDate(TDate()));
-    EXPECT_EQ(ReadAccReg("テスト", "日付", kRegText, "x").Text, " ");  // stored empty, read as a blank
-    EXPECT_TRUE(ReadAccReg("テスト", "日付", kRegDate, "").Date.IsZero());
-    WriteAccReg("テスト", "日付", kRegDate, TRegValue::OfDate(TDate::Ymd(2026, 3, 31)));
-    EXPECT_EQ(ReadAccReg("テスト", "日付", kRegDate, "").Date, TDate::Ymd(2026, 3, 31));
+    WriteAccReg(tr, "テスト", "日付", kRegDate, TRegValue::OfDate(TDate()));
+    EXPECT_EQ(ReadAccReg(tr, "テスト", "日付", kRegText, "x").Text, " ");  // stored empty, read as a blank
+    EXPECT_TRUE(ReadAccReg(tr, "テスト", "日付", kRegDate, "").Date.IsZero());
+    WriteAccReg(tr, "テスト", "日付", kRegDate, TRegValue::OfDate(TDate::Ymd(2026, 3, 31)));
+    EXPECT_EQ(ReadAccReg(tr, "テスト", "日付", kRegDate, "").Date, TDate::Ymd(2026, 3, 31));
 
-    WriteAccReg("テスト", "金額", kRegMoney, TRegValue::OfMoney(*TMoney::Parse("-1234567.8912")));
-    EXPECT_EQ(ReadAccReg("テスト", "金額", kRegMoney, "").Money.ToText(), "-1234567.8912");
-    EXPECT_EQ(ReadAccReg("テスト", "金額", "不明", "").Text, "Data Type Error");
+    WriteAccReg(tr, "テスト", "金額", kRegMoney, TRegValue::OfMoney(*TMoney::Parse("-1234567.8912")));
+    EXPECT_EQ(ReadAccReg(tr, "テスト", "金額", kRegMoney, "").Money.ToText(), "-1234567.8912");
+    EXPECT_EQ(ReadAccReg(tr, "テスト", "金額", "不明", "").Text, "Data Type Error");
 }
 
 TEST_F(DataModuleTest, SettingsJoinTheCallersTransaction)
 {
     ASSERT_TRUE(DM().fnAccDatConnected("", "", false));
+    fb::TTransaction& tr = DM().IBTransactionDAT;
     DM().IBTransactionDAT.Start();
-    WriteAccReg("テスト", "巻戻し", kRegInt, TRegValue::OfInt(5));
+    WriteAccReg(tr, "テスト", "巻戻し", kRegInt, TRegValue::OfInt(5));
     EXPECT_TRUE(DM().IBTransactionDAT.Active());
     DM().IBTransactionDAT.Rollback();
-    EXPECT_EQ(ReadAccReg("テスト", "巻戻し", kRegInt, "0").Int, 0);
+    EXPECT_EQ(ReadAccReg(tr, "テスト", "巻戻し", kRegInt, "0").Int, 0);
 }
 
 TEST_F(DataModuleTest, ReportDbErrorLogsAndEntersTheFatalStateOnAConsistencyError)
@@ -177,9 +180,9 @@ TEST_F(DataModuleTest, ServerFileOperationWithoutAPathSendsNothing)
 TEST_F(DataModuleTest, InConnectionSeesTheDataDatabaseWhileAttached)
 {
     ASSERT_TRUE(DM().fnAccDatConnected("", "", false));
-    EXPECT_TRUE(DM().AccDatInConnection(1, "", true, dataFolder.string()));
+    EXPECT_TRUE(DM().AccDatInConnection(TDatabaseKind::Data, "", true, dataFolder.string()));
     DM().AccDatDisconnect("", false, false);
-    EXPECT_FALSE(DM().AccDatInConnection(1, "", true, dataFolder.string()));
+    EXPECT_FALSE(DM().AccDatInConnection(TDatabaseKind::Data, "", true, dataFolder.string()));
 }
 
 TEST_F(DataModuleTest, JournalCountsAndGenerators)
@@ -198,8 +201,8 @@ TEST_F(DataModuleTest, JournalCountsAndGenerators)
 
 TEST_F(DataModuleTest, DataListRowsByFolder)
 {
-    ASSERT_TRUE(DM().fnAccDefConnected("", 1));
-    TDataSentakuListCtl list;
+    ASSERT_TRUE(DM().fnAccDefConnected("", TOnFailure::Report));
+    TDataSentakuListCtl list(DM().IBTransactionDEF);
     const std::string folder7 = (fs::path(SystemDef().SysDbDir) / "0007").string();
     EXPECT_EQ(FolderNumberOf(folder7).Rec, 7);
     EXPECT_EQ(FolderNumberOf("C:\\QuorvelZAI\\data\\0012\\sub").SubFolder, "sub");
@@ -213,7 +216,7 @@ TEST_F(DataModuleTest, DataListRowsByFolder)
     EXPECT_TRUE(list.UpdateDataListRecord(record, true));
     TDataSentakuRec reread;
     reread.REC = 7;
-    ASSERT_TRUE(list.GetDataListRecord(0, reread, true));
+    ASSERT_TRUE(list.GetDataListRecord(TDataListKey::Rec, reread, true));
     EXPECT_EQ(reread.SHOUGOU, "㈱山田商事");
     EXPECT_EQ(reread.KISHU, TDate::Ymd(2025, 4, 1));
 
@@ -234,10 +237,10 @@ TEST_F(DataModuleTest, DataListRowsByFolder)
 
 TEST_F(DataModuleTest, DataPlacesOnlyOnAServer)
 {
-    TDataSentakuListCtl list;
+    TDataSentakuListCtl list(DM().IBTransactionDEF);
     list.SetDataPlace(3);
     EXPECT_EQ(list.Table(), "DATALIST");  // local mode forces place 0
-    list.SetLocation(1);
+    list.SetLocation(TFileLocation::Server);
     list.SetDataPlace(3);
     EXPECT_EQ(list.Table(), "DATALIST_EX");
     EXPECT_EQ(list.DataPlace(), 3);
@@ -256,11 +259,11 @@ TEST_F(DataModuleTest, DisconnectingWithListUpdateRefreshesTheRow)
     }
     ASSERT_TRUE(DM().fnGetAccInfo());
     DM().AccDatDisconnect("", true, true);
-    ASSERT_TRUE(DM().fnAccDefConnected("", 1));
-    TDataSentakuListCtl list;
+    ASSERT_TRUE(DM().fnAccDefConnected("", TOnFailure::Report));
+    TDataSentakuListCtl list(DM().IBTransactionDEF);
     TDataSentakuRec record;
     record.REC = 1;
-    ASSERT_TRUE(list.GetDataListRecord(0, record, true));
+    ASSERT_TRUE(list.GetDataListRecord(TDataListKey::Rec, record, true));
     EXPECT_EQ(record.SHOUGOU, "髙橋商店");
     EXPECT_EQ(record.DATACODE, "000123");
     EXPECT_EQ(record.KISHU, TDate::Ymd(2025, 4, 1));
@@ -277,12 +280,31 @@ using DataModuleHelpers = test::TInstallationFixture;
 TEST_F(DataModuleHelpers, FactoriesGiveStatementsOnTheRightDatabase)
 {
     ASSERT_TRUE(DM().fnAccDatConnected("", "", false));
-    const auto procedure = NewStoredProc("ACCDAT", "SP_HOJO_KAMOKUSZ_INS");
+    ASSERT_TRUE(DM().fnAccDefConnected("", TOnFailure::Report));
+    const auto procedure = NewStoredProc(DM(), "ACCDAT", "SP_HOJO_KAMOKUSZ_INS");
     ASSERT_TRUE(procedure);
     EXPECT_EQ(procedure->ParamNames(), (std::vector<std::string>{"PSCODE", "PKCODE", "PHCODE"}));
-    EXPECT_TRUE(NewSQL("ACCDAT"));
-    EXPECT_TRUE(NewQuery("ACCDEF", false));
-    EXPECT_FALSE(NewStoredProc("ACCDAT", "NO SUCH PROCEDURE"));
+
+    // Each statement prepares what only its own database holds: DATALIST is the system database's,
+    // ACCDEF1 the data database's.
+    const auto rows = [](fb::TStatement& statement, fb::TTransaction& transaction, std::string_view sql) {
+        fb::TTransactionScope scope(transaction);
+        statement.Prepare(sql);
+        statement.Open();
+        return statement.Fetch() ? statement.AsInt(0) : -1;
+    };
+    const auto data = NewSQL(DM(), "ACCDAT");
+    EXPECT_EQ(rows(*data, DM().IBTransactionDAT, "SELECT COUNT(*) FROM ACCDEF1"), 1);
+    EXPECT_THROW(data->Prepare("SELECT COUNT(*) FROM DATALIST"), fb::TFbError);
+    const auto system = NewQuery(DM(), "ACCDEF", false);
+    EXPECT_EQ(rows(*system, DM().IBTransactionDEF, "SELECT COUNT(*) FROM DATALIST"), 10);
+    EXPECT_THROW(system->Prepare("SELECT COUNT(*) FROM ACCDEF1"), fb::TFbError);
+    const auto snapshot = NewQuery(DM(), "ACCDAT", true);
+    EXPECT_EQ(rows(*snapshot, DM().IBTransactionDATSS, "SELECT COUNT(*) FROM ACCDEF1"), 1);
+
+    // A procedure that does not exist is reported, not silently missing.
+    EXPECT_FALSE(NewStoredProc(DM(), "ACCDAT", "NO_SUCH_PROCEDURE"));
+    EXPECT_NE(ui.LastText().find("NO_SUCH_PROCEDURE"), std::string::npos);
 }
 
 TEST(DataModuleOnServer, SystemDatabaseAndFileOperationsOnTheServer)
@@ -298,7 +320,7 @@ TEST(DataModuleOnServer, SystemDatabaseAndFileOperationsOnTheServer)
     InitSystemPaths("/opt/qz/bin/qzconvert");
     ASSERT_EQ(ProgramValues().ConnectionMode, 1);
     test::TRecordingUi ui;
-    ASSERT_TRUE(DM().fnAccDefConnected(host, 1));
+    ASSERT_TRUE(DM().fnAccDefConnected(host, TOnFailure::Report));
     const std::string folder = (server.Path() / "0009").string();
     EXPECT_FALSE(DM().DirectoryExistsAt(TFileLocation::Server, folder));
     EXPECT_TRUE(DM().MakeDirectoryAt(TFileLocation::Server, folder));
@@ -306,9 +328,9 @@ TEST(DataModuleOnServer, SystemDatabaseAndFileOperationsOnTheServer)
     EXPECT_TRUE(DM().FileExistsAt(TFileLocation::Server, (server.Path() / "qrvaccdef.fdb").string()));
     EXPECT_EQ(DM().ShortNameAt(TFileLocation::Server, folder), folder);
     // The services manager of the server sees the system database this program holds.
-    EXPECT_TRUE(DM().AccDatInConnection(0, host, true, server.Path().string()));
+    EXPECT_TRUE(DM().AccDatInConnection(TDatabaseKind::System, host, true, server.Path().string()));
     DM().AccDefDisconnect();
-    EXPECT_FALSE(DM().AccDatInConnection(0, host, true, server.Path().string()));
+    EXPECT_FALSE(DM().AccDatInConnection(TDatabaseKind::System, host, true, server.Path().string()));
     ProgramValues().ConnectionMode = 0;
 }
 
@@ -322,8 +344,6 @@ using ErrorFiles = test::TInstallationFixture;
 
 TEST_F(ErrorFiles, ShowSqlErrorShowsAndSavesTheDetails)
 {
-    // Files that cannot be written are an error of their own, not a silent loss.
-    EXPECT_THROW(ShowSqlError(fb::TFbError(335544665, -803, "x"), "x"), std::runtime_error);
     fs::create_directories(SystemDef().InstallDir);
     ShowSqlError(fb::TFbError(335544665, -803, "violation of PRIMARY or UNIQUE KEY constraint"), "登録に失敗しました。");
     const std::string shown = ui.LastText();
@@ -347,7 +367,7 @@ TEST_F(ErrorFiles, ShowSqlErrorShowsAndSavesTheDetails)
 
 TEST_F(ErrorFiles, SharedDataInUseByAnotherOperatorIsRefused)
 {
-    TDataSentakuListCtl list;
+    TDataSentakuListCtl list(DM().IBTransactionDEF);
     TDataSentakuRec record;
     record.PASNAME = dataFolder.string();
     record.NETDRIVE = 0;
@@ -373,14 +393,7 @@ TEST_F(ErrorLogWithDatabase, TheJournalSortTableJoinsTheErrorLog)
     ASSERT_TRUE(DM().fnAccDatConnected("", "", false));
     {
         fb::TTransactionScope scope(DM().IBTransactionDAT);
-        fb::ExecuteImmediate(DM().IBTransactionDAT,
-                             "RECREATE TABLE ONETIME_SIWAKE(\nJigyounendoNaibuCD INTEGER NOT NULL, \n"
-                             "TORIHIKIBI         CHAR(8)      CHARACTER SET ASCII NOT NULL, \n"
-                             "HonsitenNaibuCD    CHAR(8)      CHARACTER SET ASCII NOT NULL, \n"
-                             "DenpyouNaibuCD     CHAR(8)      CHARACTER SET ASCII NOT NULL, \n"
-                             "TaisyakuKubun      CHAR(1)      CHARACTER SET ASCII NOT NULL, \n"
-                             "TEXT               VARCHAR(300) CHARACTER SET SJIS_0208 , \n"
-                             "PRIMARY KEY (JigyounendoNaibuCD,TORIHIKIBI,HonsitenNaibuCD,DenpyouNaibuCD,TaisyakuKubun) );");
+        fb::ExecuteImmediate(DM().IBTransactionDAT, test::PendingStatement("RECREATE_TABLE_ONETIME_SIWAKE"));
         scope.Commit();
     }
     {
@@ -401,6 +414,120 @@ TEST_F(ErrorLogWithDatabase, TheJournalSortTableJoinsTheErrorLog)
     const auto twice = DecodeBase64(*once);
     ASSERT_TRUE(twice);
     EXPECT_EQ(DecodeCp932(*twice), "[15]101,7,00000000,㈱髙橋");
+}
+
+}  // namespace
+}  // namespace qz
+
+namespace qz {
+namespace {
+
+// Reporting an error never throws and never hides it; nothing is committed after a caught error.
+class ErrorPolicy : public test::TInstallationFixture {
+protected:
+    // A folder path that cannot be created: its parent is a file.
+    std::string UnwritableFolder()
+    {
+        test::WriteBytes(root.Path() / "plain-file", "x");
+        return (root.Path() / "plain-file" / "logs").string();
+    }
+    std::size_t Count(std::string_view start) const
+    {
+        std::size_t n = 0;
+        for (const auto& message : ui.Messages)
+            n += message.Text.starts_with(start) ? 1 : 0;
+        return n;
+    }
+};
+
+TEST_F(ErrorPolicy, AnUnwritableLogFolderIsToldAfterTheErrorItself)
+{
+    SystemDef().LogDir = UnwritableFolder();
+    EXPECT_FALSE(DM().fnAccDatConnected("", (root.Path() / "none").string(), false));
+    ASSERT_EQ(ui.Messages.size(), 2u);
+    EXPECT_TRUE(ui.Messages[0].Text.starts_with("ユーザーデータベースの接続処理に失敗しました。"));
+    EXPECT_TRUE(ui.Messages[1].Text.starts_with("エラーログを書き込めませんでした。"));
+    EXPECT_EQ(ui.Messages[1].Text.find('\n'), std::string::npos);  // one line
+
+    const std::string install = SystemDef().InstallDir;
+    SystemDef().InstallDir = UnwritableFolder();
+    ShowSqlError(fb::TFbError(335544665, -803, "violation"), "登録に失敗しました。");
+    EXPECT_EQ(Count("登録に失敗しました。"), 1u);
+    EXPECT_EQ(Count("エラーログを書き込めませんでした。"), 2u);
+    SystemDef().InstallDir = install;
+}
+
+TEST_F(ErrorPolicy, AnEncodingRefusalIsReportedAndNothingIsWritten)
+{
+    ASSERT_TRUE(DM().fnAccDefConnected("", TOnFailure::Report));
+    TDataSentakuListCtl list(DM().IBTransactionDEF);
+    TDataSentakuRec record;
+    ASSERT_TRUE(list.ResolveFolder((fs::path(SystemDef().SysDbDir) / "0003").string(), record));
+    record.SHOUGOU = "山田商事";
+    ASSERT_TRUE(list.UpdateDataListRecord(record, true));
+
+    record.SHOUGOU = "絵文字😀商事";  // CP932 has no such character
+    record.ENTTEXT = "変更";
+    EXPECT_FALSE(list.UpdateDataListRecord(record, true));
+    EXPECT_TRUE(ui.LastText().starts_with("データリストの更新に失敗しました。"));
+    EXPECT_NE(ui.LastText().find("U+1F600"), std::string::npos);
+    EXPECT_FALSE(DM().IBTransactionDEF.Active());
+
+    TDataSentakuRec reread;
+    reread.REC = record.REC;
+    ASSERT_TRUE(list.GetDataListRecord(TDataListKey::Rec, reread, true));
+    EXPECT_EQ(reread.SHOUGOU, "山田商事");
+    EXPECT_EQ(reread.ENTTEXT, "");
+}
+
+TEST_F(ErrorPolicy, WorkThatFailsHalfwayIsRolledBackAndReported)
+{
+    ASSERT_TRUE(DM().fnAccDatConnected("", "", false));
+    const bool done = RunReported(DM().IBTransactionDAT, "Test.Halfway", "途中で失敗しました。", false, [] {
+        fb::ExecuteImmediate(DM().IBTransactionDAT, "UPDATE ACCDEF1 SET TANTOU = 77");
+        throw std::runtime_error("after the update");
+        return true;
+    });
+    EXPECT_FALSE(done);
+    EXPECT_TRUE(ui.LastText().starts_with("途中で失敗しました。"));
+    EXPECT_NE(ui.LastText().find("after the update"), std::string::npos);
+    EXPECT_EQ(QueryData("SELECT TANTOU FROM ACCDEF1"), 0);
+
+    // Inside the caller's transaction the caller decides: nothing is committed or rolled back here.
+    DM().IBTransactionDAT.Start();
+    RunReported(DM().IBTransactionDAT, "Test.Joined", "x", false, [] {
+        fb::ExecuteImmediate(DM().IBTransactionDAT, "UPDATE ACCDEF1 SET TANTOU = 78");
+        throw std::runtime_error("y");
+        return true;
+    });
+    ASSERT_TRUE(DM().IBTransactionDAT.Active());
+    EXPECT_EQ(test::QueryInt(DM().IBTransactionDAT, "SELECT TANTOU FROM ACCDEF1"), 78);
+    DM().IBTransactionDAT.Rollback();
+}
+
+TEST_F(ErrorPolicy, ALostConnectionIsToldWhenNoReattachIsTried)
+{
+    ReportDbError(fb::TFbError(kFbNetworkError, -902, "Error writing data to the connection."), "TDM.Test",
+                  "読込に失敗しました。", false);
+    EXPECT_TRUE(ui.LastText().starts_with("読込に失敗しました。"));
+    EXPECT_FALSE(IsDbFatal());
+}
+
+TEST_F(ErrorPolicy, ProgrammingMistakesAreNotDatabaseErrors)
+{
+    ASSERT_TRUE(DM().fnAccDatConnected("", "", false));
+    fb::TTransactionScope scope(DM().IBTransactionDAT);
+    fb::TStatement statement(DM().IBTransactionDAT);
+    statement.Prepare("SELECT TANTOU FROM ACCDEF1 WHERE REC = :REC");
+    EXPECT_THROW(statement.SetInt("NO_SUCH", 1), std::logic_error);
+    statement.SetInt("REC", 1);
+    statement.Open();
+    EXPECT_THROW(statement.AsInt("TANTOU"), std::logic_error);  // no row fetched yet
+    ASSERT_TRUE(statement.Fetch());
+    EXPECT_THROW(statement.AsInt("NO_SUCH"), std::logic_error);
+    EXPECT_THROW(statement.AsDate("TANTOU"), std::logic_error);
+    fb::TStatement unprepared(DM().IBTransactionDAT);
+    EXPECT_THROW(unprepared.Execute(), std::logic_error);
 }
 
 }  // namespace

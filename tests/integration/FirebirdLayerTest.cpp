@@ -1,5 +1,6 @@
 // The Firebird layer against a real database created by the embedded engine.
 
+#include "db/DataModule.h"
 #include "common/Cp932.h"
 #include "db/Firebird.h"
 #include "tests/support/TempFolder.h"
@@ -16,7 +17,7 @@ protected:
 
     void SetUp() override
     {
-        attachment = TAttachment::Create({.Database = folder / "t.fdb"});
+        attachment = TAttachment::Create(ProductConnectParams(folder / "t.fdb"));
         TTransaction ddl(attachment);
         ddl.Start();
         ExecuteImmediate(ddl, "CREATE TABLE T (K VARCHAR(10) NOT NULL PRIMARY KEY, NAME VARCHAR(30), AMOUNT NUMERIC(16,4),"
@@ -103,7 +104,7 @@ TEST_F(FirebirdLayerTest, LargeWholeNumbersAreReadExactly)
     ASSERT_TRUE(select.Fetch());
     EXPECT_EQ(select.AsInt("BIG"), 9000000000000000001LL);
     EXPECT_EQ(select.AsInt("SMALL"), -12);
-    EXPECT_THROW(select.AsMoney("BIG"), TFbError);  // no amount of that size: refused, not wrapped
+    EXPECT_THROW(select.AsMoney("BIG"), std::overflow_error);  // no amount of that size: refused, not wrapped
 }
 
 TEST(NamedParams, LiteralsAndCommentsAreLeftAlone)

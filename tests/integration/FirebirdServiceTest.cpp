@@ -1,5 +1,6 @@
 // The services manager of the embedded engine and of a real server: backup, restore, attached databases.
 
+#include "db/DataModule.h"
 #include "db/Firebird.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TemplateDatabase.h"
@@ -15,7 +16,7 @@ namespace fs = std::filesystem;
 
 void MakeDatabase(const std::string& connection)
 {
-    TAttachment attachment = TAttachment::Create({.Database = connection});
+    TAttachment attachment = TAttachment::Create(ProductConnectParams(connection));
     TTransaction tr(attachment);
     tr.Start();
     ExecuteImmediate(tr, "CREATE TABLE T (K INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20))");
@@ -32,7 +33,7 @@ void MakeDatabase(const std::string& connection)
 
 std::int64_t RowCount(const std::string& connection)
 {
-    TAttachment attachment = TAttachment::Attach({.Database = connection});
+    TAttachment attachment = TAttachment::Attach(ProductConnectParams(connection));
     TTransaction tr(attachment);
     tr.Start();
     TStatement count(tr);
@@ -77,7 +78,7 @@ TEST(EmbeddedServices, TheEngineListsTheAttachmentsOfItsOwnProcess)
     MakeDatabase(database.string());
     TService service = TService::Attach("", "SYSDBA", "");
     EXPECT_FALSE(Listed(service.AttachedDatabases(), database));
-    TAttachment held = TAttachment::Attach({.Database = database.string()});
+    TAttachment held = TAttachment::Attach(ProductConnectParams(database.string()));
     EXPECT_TRUE(Listed(service.AttachedDatabases(), database));
     held.Detach();
     EXPECT_FALSE(Listed(service.AttachedDatabases(), database));
@@ -112,7 +113,7 @@ TEST_F(ServerServices, AnAdministratorSeesWhatIsAttached)
     test::TTempFolder folder;
     const fs::path database = folder.Path() / "held.fdb";
     MakeDatabase(host + ":" + database.string());
-    TAttachment held = TAttachment::Attach({.Database = host + ":" + database.string()});
+    TAttachment held = TAttachment::Attach(ProductConnectParams(host + ":" + database.string()));
     TService service = TService::Attach(host, "HOLDEX", "vostar", true);
     EXPECT_TRUE(Listed(service.AttachedDatabases(), database));
     held.Detach();

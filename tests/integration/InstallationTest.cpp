@@ -1,5 +1,6 @@
 // A ready installation made by the installation command, read back the way the program starts up.
 
+#include "db/DataModule.h"
 #include "db/schema/Installation.h"
 #include "platform/SystemDef.h"
 #include "tests/support/ScopedEnv.h"
@@ -23,7 +24,7 @@ TEST(Installation, LocalInstallationIsWhatStartUpFinds)
     EXPECT_FALSE(fs::exists(data / "0009"));
 
     {
-        fb::TAttachment system = fb::TAttachment::Attach({.Database = (data / "qrvaccdef.fdb").string()});
+        fb::TAttachment system = fb::TAttachment::Attach(ProductConnectParams((data / "qrvaccdef.fdb").string()));
         fb::TTransaction tr(system);
         tr.Start();
         EXPECT_EQ(QueryInt(tr, "SELECT COUNT(*) FROM DATALIST WHERE ENTTEXT = '' AND GROUPID = 10000"), 8);

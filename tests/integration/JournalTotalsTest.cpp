@@ -12,14 +12,6 @@
 namespace qz::test {
 namespace {
 
-std::string_view CatalogSql(std::string_view name)
-{
-    for (const TCatalogStatement& entry : StatementCatalog())
-        if (entry.Name == name)
-            return entry.Sql;
-    throw std::runtime_error("no catalog statement " + std::string(name));
-}
-
 struct TSide {
     std::string KCode;
     std::int64_t Net = 0;
@@ -58,7 +50,7 @@ protected:
     std::int64_t Post(const TEntry& entry)
     {
         fb::TStatement insert(tr);
-        insert.Prepare(CatalogSql("SELECT_SP_SIWAKE_INS"));
+        insert.Prepare(PendingStatement("SELECT_SP_SIWAKE_INS"));
         insert.SetDate("HIZUKE", entry.Date).SetInt("MNUM", entry.Slot).SetInt("KESSAN", 0).SetString("SCODE", entry.Branch);
         const auto side = [&](const char* prefix, const TSide& s) {
             const std::string p = prefix;
@@ -101,10 +93,10 @@ protected:
     // The program's own re-total: the procedure it creates, read to its end, dropped again.
     void ReTotal()
     {
-        fb::ExecuteImmediate(tr, CatalogSql("RECREATE_PROCEDURE_ONETIME_PRCOC"));
+        fb::ExecuteImmediate(tr, PendingStatement("RECREATE_PROCEDURE_ONETIME_PRCOC"));
         tr.CommitRetaining();
         fb::TStatement run(tr);
-        run.Prepare(CatalogSql("SELECT_ONETIME_PRCOC"));
+        run.Prepare(PendingStatement("SELECT_ONETIME_PRCOC"));
         run.Open();
         while (run.Fetch()) {
         }
@@ -173,7 +165,7 @@ TEST_F(JournalTotals, CorrectingAnEntryReplacesItsFigures)
     const std::string sales = FirstCode("BPFLG='P' AND DAC=2 AND GROUPM2 LIKE '4%'");
     const std::int64_t rec = Post({TDate::Ymd(2025, 4, 10), 1, {"10100", 1000}, {sales, 1000}});
     fb::TStatement update(tr);
-    update.Prepare(CatalogSql("SELECT_SP_SIWAKE_UPD"));
+    update.Prepare(PendingStatement("SELECT_SP_SIWAKE_UPD"));
     update.SetInt("REC", rec).SetInt("SWKREC", rec).SetInt("SWKNO", 1).SetInt("DELFLG", 0);
     update.SetDate("HIZUKE", TDate::Ymd(2025, 4, 11)).SetInt("MNUM", 1).SetString("SCODE", " ");
     update.SetString("L_KCODE", "10100").SetMoney("L_NUK", TMoney::FromYen(1500));
@@ -196,7 +188,7 @@ TEST_F(JournalTotals, ZenkuriCarriesTheProfitIntoRetainedEarnings)
     Post({TDate::Ymd(2025, 8, 10), 6, {expense, 200000, 20000, 2}, {"10100", 220000}});
 
     fb::TStatement carry(tr);
-    carry.Prepare(CatalogSql("SELECT_SP_ZENKURI"));
+    carry.Prepare(PendingStatement("SELECT_SP_ZENKURI"));
     carry.SetString("SCODE", " ").SetInt("ZEIKBN", 1);
     carry.Open();
     ASSERT_TRUE(carry.Fetch());
@@ -220,7 +212,7 @@ TEST_F(OwnerCapital, MotoirekinTakesProfitContributionsAndDrawings)
     Post({TDate::Ymd(2025, 3, 10), 3, {"10100", 300000}, {sales, 300000}});
 
     fb::TStatement carry(tr);
-    carry.Prepare(CatalogSql("SELECT_SP_MOTOIREKIN_KURIIRE"));
+    carry.Prepare(PendingStatement("SELECT_SP_MOTOIREKIN_KURIIRE"));
     carry.SetString("SCODE", " ").SetInt("ZEIKBN", 0);
     carry.Open();
     ASSERT_TRUE(carry.Fetch());

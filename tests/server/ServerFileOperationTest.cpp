@@ -1,5 +1,6 @@
 // The file procedures of the system database, run by a real Firebird server on 127.0.0.1.
 
+#include "db/DataModule.h"
 #include "db/schema/TemplateBuilder.h"
 #include "tests/support/TemplateDatabase.h"
 
@@ -25,7 +26,7 @@ protected:
             GTEST_SKIP() << "no Firebird server: QZ_TEST_SERVER is not set (scripts/test.sh starts one on 127.0.0.1)";
         const std::string database = std::string(host) + ":" + (folder.Path() / "qrvaccdef.fdb").string();
         schema::CreateSystemDatabase(database, 3, (folder.Path() / "DATA").string());
-        attachment = fb::TAttachment::Attach({.Database = database});
+        attachment = fb::TAttachment::Attach(ProductConnectParams(database));
         tr.emplace(attachment);
         tr->Start();
     }

@@ -1,3 +1,4 @@
+#include "db/DataModule.h"
 #include "tests/support/TemplateDatabase.h"
 
 #include "db/schema/TemplateBuilder.h"
@@ -13,7 +14,7 @@ TRestoredTemplate::TRestoredTemplate(int chartKind, schema::TDataVersion version
     : version_(version), database_(folder_.Path() / "qrvacc.fdb")
 {
     schema::RestoreWithTool(TemplateFolder() / schema::TemplateName(chartKind, version), database_);
-    attachment_ = fb::TAttachment::Attach({.Database = database_.string()});
+    attachment_ = fb::TAttachment::Attach(ProductConnectParams(database_.string()));
 }
 
 TSystemDatabase::TSystemDatabase(int freeRows) : dataFolder_(folder_.Path() / "DATA")
@@ -21,7 +22,7 @@ TSystemDatabase::TSystemDatabase(int freeRows) : dataFolder_(folder_.Path() / "D
     const std::filesystem::path database = dataFolder_ / "qrvaccdef.fdb";
     std::filesystem::create_directories(dataFolder_);
     schema::CreateSystemDatabase(database.string(), freeRows, dataFolder_.string());
-    attachment_ = fb::TAttachment::Attach({.Database = database.string()});
+    attachment_ = fb::TAttachment::Attach(ProductConnectParams(database.string()));
 }
 
 std::int64_t QueryInt(fb::TTransaction& transaction, std::string_view sql)
