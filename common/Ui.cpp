@@ -1,7 +1,10 @@
 #include "common/Ui.h"
 
+#include "common/TextHelpers.h"
+
 #include <cstdio>
 #include <stdexcept>
+#include <vector>
 
 namespace qz {
 namespace {
@@ -46,19 +49,14 @@ void ShowInfo(std::string_view text)
 
 void ShowLinedMessage(std::string_view text, TMessageKind kind)
 {
-    constexpr int kMaxParts = 51;
+    // At most 51 lines: the commas after the fiftieth stay in the last line.
+    constexpr std::size_t kMaxParts = 51;
+    const std::vector<std::string_view> parts = SplitAt(text, ",");
     std::string lines;
-    int parts = 1;
-    for (std::size_t start = 0;;) {
-        const std::size_t comma = text.find(',', start);
-        if (comma == std::string_view::npos || parts == kMaxParts) {
-            lines.append(text.substr(start));
-            break;
-        }
-        lines.append(text.substr(start, comma - start));
-        lines += '\n';
-        start = comma + 1;
-        ++parts;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            lines += i < kMaxParts ? '\n' : ',';
+        lines.append(parts[i]);
     }
     Ui().ShowMessage(kind, lines);
 }
