@@ -58,10 +58,22 @@ bool MoveToTrash(const fs::path& folder, std::error_code& error)
         if (c == '/')
             c = '-';
     stamp[10] = 'T';
-    std::ofstream info(trash / "info" / (name + ".trashinfo"), std::ios::binary);
+    // Without its information record a trashed folder could not be put back: then nothing is moved.
+    const fs::path infoFile = trash / "info" / (name + ".trashinfo");
+    std::ofstream info(infoFile, std::ios::binary);
     info << "[Trash Info]\nPath=" << fs::absolute(folder).string() << "\nDeletionDate=" << stamp << "\n";
     info.close();
+    if (!info) {
+        std::error_code ignored;  // a half-written record is only tidied away
+        fs::remove(infoFile, ignored);
+        error = std::make_error_code(std::errc::io_error);
+        return false;
+    }
     fs::rename(folder, trash / "files" / name, error);
+    if (error) {
+        std::error_code ignored;  // the folder stays where it was; its stale record is only tidied away
+        fs::remove(infoFile, ignored);
+    }
     return !error;
 }
 
@@ -165,11 +177,15 @@ bool ShellCopyDir(std::string_view source, std::string_view target, TShellOperat
     }
     const fs::path from{std::string(source)}, to{std::string(target)};
     std::error_code error;
+    bool done = false;
     switch (operation) {
-    case TShellOperation::Copy: return CopyContents(from, to, error);
-    case TShellOperation::Move: return MoveContents(from, to, error);
-    default: return false;
+    case TShellOperation::Copy: done = CopyContents(from, to, error); break;
+    case TShellOperation::Move: done = MoveContents(from, to, error); break;
+    default: error = std::make_error_code(std::errc::operation_not_supported); break;
     }
+    if (!done)
+        ShowError(Format("フォルダを複写・移動できません。<%s->%s>\n%s", source, target, error.message()));
+    return done;
 }
 
 }  // namespace qz

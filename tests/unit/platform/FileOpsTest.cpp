@@ -91,7 +91,11 @@ TEST(FileOps, CopyAndMoveFolderContents)
     EXPECT_FALSE(ShellCopyDir("/", moved.string(), TShellOperation::Copy));
     ASSERT_EQ(ui.Messages.size(), 1u);
     EXPECT_EQ(ui.Messages[0].Text, "指定ディレクトリ[/->" + moved.string() + "]の複写・移動はできません。 ");
+    // A failure says why instead of only answering false.
     EXPECT_FALSE(ShellCopyDir((folder.Path() / "none").string(), copy.string(), TShellOperation::Copy));
+    ASSERT_EQ(ui.Messages.size(), 2u);
+    EXPECT_TRUE(ui.LastText().starts_with("フォルダを複写・移動できません。"));
+    EXPECT_NE(ui.LastText().find((folder.Path() / "none").string()), std::string::npos);
 }
 
 TEST(FileOps, ComputerNameIsTheKernelsHostName)
