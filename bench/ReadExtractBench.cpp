@@ -1,6 +1,8 @@
 // Reading every master and balance file of the largest sample extract: time per read, and the peak
-// memory of the process after reading (ru_maxrss).
+// memory of the process after reading (ru_maxrss). Unquoting hostile lines made only of quoted empty
+// fields: the time per byte must stay the same from 200 KB to 1 MB.
 
+#include "convert/ZaimuIO_CsvReader.h"
 #include "convert/uQZ_ZaimuIO.h"
 
 #include <benchmark/benchmark.h>
@@ -24,6 +26,17 @@ void ReadLargestSample(benchmark::State& state)
     state.counters["peak_rss_kib"] = static_cast<double>(usage.ru_maxrss);
 }
 BENCHMARK(ReadLargestSample)->Unit(benchmark::kMillisecond);
+
+void UnquoteHostileLine(benchmark::State& state)
+{
+    std::string line;
+    while (line.size() < static_cast<std::size_t>(state.range(0)))
+        line += ",\"";
+    for (auto _ : state)
+        benchmark::DoNotOptimize(qz::UnquoteFields(line, false));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0));
+}
+BENCHMARK(UnquoteHostileLine)->Arg(200 * 1024)->Arg(1024 * 1024)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -154,50 +155,164 @@ std::vector<std::string> LoadRawLines(const fs::path& file)
     return lines;
 }
 
+std::string UnquoteFields(std::string_view line, bool trailingQuoteVariant)
+{
+    // The rule unquotes the first field after a comma again and again until no comma is followed by a
+    // quote. Whatever comes before that field never changes again, so it is final output at once. The
+    // unquoted text of a field holds no comma any more; it waits as `pending` until the scan has passed
+    // it, because its first quote may start the next field with the comma before it. The rest of the
+    // line is always pending + line[from..], and every byte enters pending at most once.
+    std::string out, pending;
+    out.reserve(line.size());
+    std::size_t skip = 0;  // bytes of pending already gone from its front
+    std::size_t from = 0;
+    std::size_t noCloserFrom = std::string_view::npos;  // no quote-comma pair in line[noCloserFrom..]
+    const auto restSize = [&] { return pending.size() - skip + (line.size() - from); };
+    const auto restAt = [&](std::size_t i) { return i < pending.size() - skip ? pending[skip + i] : line[from + i - (pending.size() - skip)]; };
+    const auto flushPending = [&] {
+        out.append(pending, skip);
+        pending.clear();
+        skip = 0;
+    };
+    for (;;) {
+        // The next comma directly followed by a quote: on the border of out, or in the line (pending has
+        // no comma).
+        const bool onBorder = !out.empty() && out.back() == ',' && restSize() > 0 && restAt(0) == '"';
+        if (!onBorder) {
+            flushPending();
+            const std::size_t comma = line.find(",\"", from);
+            if (comma == std::string_view::npos)
+                break;
+            out.append(line.substr(from, comma + 1 - from));
+            from = comma + 1;
+        }
+        // rest[0] is the opening quote. The first quote directly followed by a comma from rest[1] on; in the
+        // variant, a line ending in a quote counts as followed by a comma.
+        const std::size_t inPending = pending.size() - skip;
+        const std::size_t size = restSize();
+        const bool virtualComma = trailingQuoteVariant && restAt(size - 1) == '"';
+        const auto commaAfter = [&](std::size_t i) { return i + 1 < size ? restAt(i + 1) == ',' : virtualComma; };
+        std::size_t closer = std::string_view::npos;
+        if (inPending >= 2 && pending.back() == '"' && commaAfter(inPending - 1)) {
+            closer = inPending - 1;
+        } else {
+            const std::size_t searchFrom = from + (inPending == 0 ? 1 : 0);
+            std::size_t found = std::string_view::npos;
+            if (noCloserFrom == std::string_view::npos || searchFrom < noCloserFrom) {
+                found = line.find("\",", searchFrom);
+                if (found == std::string_view::npos)
+                    noCloserFrom = searchFrom;
+            }
+            if (found != std::string_view::npos)
+                closer = inPending + (found - from);
+            else if (virtualComma && size - 1 >= 1 && size - 1 >= inPending)
+                closer = size - 1;
+        }
+        if (closer == std::string_view::npos) {
+            // No closing quote: only the opening quote goes.
+            if (inPending > 0)
+                ++skip;
+            else
+                ++from;
+            continue;
+        }
+        // The field's text, commas hidden as ";", becomes the front of the rest.
+        if (closer < inPending) {
+            ++skip;
+            pending.pop_back();
+            continue;
+        }
+        const std::size_t closerInLine = from + (closer - inPending);
+        const std::size_t textStart = inPending == 0 ? from + 1 : from;
+        if (inPending > 0)
+            ++skip;
+        std::string_view text = line.substr(textStart, closerInLine - textStart);
+        for (const char c : text)
+            pending += c == ',' ? ';' : c;
+        from = std::min(closerInLine + 1, line.size());
+    }
+    out.append(line.substr(from));
+    return out;
+}
+
 namespace {
 
-std::int64_t ToInt64(std::string_view text)
+// The file's name as its messages give it: "ZM勘定科目[ZMKANJYO.CSV]".
+std::string_view LabelOf(const TExtractFileSpec& spec)
 {
-    return TryTextToInt(text).value_or(0);
+    constexpr std::string_view kMissing = "ファイルが無い";
+    std::string_view label = spec.MissingText;
+    if (label.ends_with(kMissing))
+        label.remove_suffix(kMissing.size());
+    return label;
 }
 
-// "yyyymmdd" read through "yyyy/mm/dd" with the date parser; the zero date when it is no date.
-TDate EightDigitDate(std::string_view text)
+// A line as the messages show it: each piece between comma bytes decoded on its own.
+std::string ShownLine(std::string_view raw)
 {
-    if (text.size() != 8)
-        return TDate();
-    return TextToDate(Format("%s/%s/%s", text.substr(0, 4), text.substr(4, 2), text.substr(6, 2)));
+    const std::vector<std::string_view> pieces = SplitAt(raw, ",");
+    std::string shown;
+    for (std::size_t i = 0; i < pieces.size(); ++i)
+        shown += (i == 0 ? "" : ",") + DecodeCp932(pieces[i]);
+    return shown;
 }
 
-TExtractValue ValueOfColumn(char type, std::string_view text)
+bool IsSignedDigits(std::string_view text)
+{
+    if (!text.empty() && text.front() == '-')
+        text.remove_prefix(1);
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// "yyyymmdd" read through "yyyy/mm/dd" with the date parser.
+std::optional<TDate> EightDigitDate(std::string_view text)
+{
+    if (text.size() != 8 || !IsSignedDigits(text) || text.front() == '-')
+        return std::nullopt;
+    return TDate::Parse(Format("%s/%s/%s", text.substr(0, 4), text.substr(4, 2), text.substr(6, 2)));
+}
+
+// One column's value and what is wrong with it: an empty cell is 0 without a word; a cell that is not
+// what its column needs is 0 with a message; an amount too large for the money type rejects the record.
+struct TCell {
+    TExtractValue Value;
+    std::string_view Problem = {};
+    bool RejectsRecord = false;
+};
+
+TCell ReadCell(char type, std::string_view raw)
 {
     switch (type) {
-    case 'i': return ToInt64(text);
-    case 'a': return TMoney::FromYen(ToInt64(text));
-    case 'd': return EightDigitDate(text);
+    case 'i': {
+        const auto value = TryTextToInt(raw);
+        if (!value && !raw.empty())
+            return {std::int64_t{0}, "整数ではありません"};
+        return {value.value_or(0)};
+    }
+    case 'a': {
+        const auto yen = TryTextToInt(raw);
+        if (yen && *yen <= INT64_MAX / TMoney::kScale && *yen >= INT64_MIN / TMoney::kScale)
+            return {TMoney::FromYen(*yen)};
+        if (raw.empty())
+            return {TMoney()};
+        if (IsSignedDigits(raw))
+            return {TMoney(), "金額が大きすぎます", true};
+        return {TMoney(), "金額ではありません"};
+    }
+    case 'd': {
+        if (raw.empty())
+            return {TDate()};
+        if (const auto date = EightDigitDate(raw))
+            return {*date};
+        return {TDate(), "日付ではありません"};
+    }
     case 's': {
-        std::string restored(text);
+        std::string restored(raw);
         std::replace(restored.begin(), restored.end(), ';', ',');
-        return restored;
+        return {DecodeCp932(restored)};
     }
-    default: return std::string(text);
+    default: return {DecodeCp932(raw)};
     }
-}
-
-// The line after the file's unquoting rule, ready to be split at its commas.
-std::string UnquotedLine(std::string line, const TExtractFileSpec& spec)
-{
-    if (spec.Quoted) {
-        while (line.find(",\"") != std::string::npos) {
-            const bool trailing = spec.TrailingQuoteVariant && !line.empty() && line.back() == '"';
-            if (trailing)
-                line += ',';
-            line = UnquoteLine(line);
-            if (trailing && !line.empty())
-                line.pop_back();
-        }
-    }
-    return line;
 }
 
 }  // namespace
@@ -215,21 +330,31 @@ std::vector<TExtractRecord> ReadExtractFile(const fs::path& extractFolder, const
     std::vector<TExtractRecord> records(raw.size());
     std::vector<std::pair<std::string, int>> order;
     for (std::size_t i = 0; i < raw.size(); ++i) {
-        const std::string line = DecodeCp932(raw[i]);
-        const std::string unquoted = UnquotedLine(line, spec);
+        // Split (and unquote) the bytes first and decode each column on its own, so that a broken
+        // double-byte character can never swallow the comma after it.
+        const std::string unquoted = spec.Quoted ? UnquoteFields(raw[i], spec.TrailingQuoteVariant) : raw[i];
         const std::vector<std::string_view> columns = SplitAt(unquoted, ",");
         const std::size_t count = columns.size();
         if (count != spec.SmallerCount && count != spec.Columns.size()) {
             if (count <= spec.TooFewLimit)
-                errors.push_back(std::string(spec.TooFewText) + line);
+                errors.push_back(std::string(spec.TooFewText) + ShownLine(raw[i]));
             else if (count >= spec.TooManyLimit)
-                errors.push_back(std::string(spec.TooManyText) + line);
+                errors.push_back(std::string(spec.TooManyText) + ShownLine(raw[i]));
             continue;
         }
-        std::vector<TExtractValue>& values = records[i].Values();
+        std::vector<TExtractValue> values;
         values.reserve(spec.Columns.size());
-        for (std::size_t c = 0; c < spec.Columns.size(); ++c)
-            values.push_back(ValueOfColumn(spec.Columns[c], c < count ? columns[c] : std::string_view()));
+        bool rejected = false;
+        for (std::size_t c = 0; c < spec.Columns.size(); ++c) {
+            TCell cell = ReadCell(spec.Columns[c], c < count ? columns[c] : std::string_view());
+            if (!cell.Problem.empty())
+                errors.push_back(Format("%s（%d列目：%s）：%s", LabelOf(spec), c + 1, cell.Problem, ShownLine(raw[i])));
+            rejected = rejected || cell.RejectsRecord;
+            values.push_back(std::move(cell.Value));
+        }
+        if (rejected)
+            continue;
+        records[i].Values() = std::move(values);
         if (spec.Ordered)
             order.emplace_back(Format("%04d%s", records[i].YearCode(), records[i].Text(column::kOrderKey)),
                                static_cast<int>(i));

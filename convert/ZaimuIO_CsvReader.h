@@ -15,6 +15,12 @@ namespace qz {
 // commas inside become ";". A field quoted at the very start of a line is not recognised.
 std::string UnquoteLine(std::string_view line);
 
+// The whole rule of a quoted file in one pass over the line: the result of applying UnquoteLine for as
+// long as a comma is directly followed by a double quote. In the trailing-quote variant (ZMRENSOU) a line
+// that ends in a quote is unquoted as if a comma followed it. Works on raw bytes (a comma or a quote is
+// never part of a double-byte character).
+std::string UnquoteFields(std::string_view line, bool trailingQuoteVariant);
+
 // The entry (file or folder) in the folder whose name matches without regard to letter case, the exact
 // name first; an empty path when there is none.
 std::filesystem::path FindIgnoringCase(const std::filesystem::path& folder, std::string_view name);

@@ -81,7 +81,8 @@ std::string ReadManifest(const fs::path& folder, Tdtmanage& manifest)
     manifest.DataVersion = IntOrZero(ini.ReadString("CommonInf", "DataVersion"));
     manifest.KanyosakiCode = ini.ReadString("KanyosakiInf", "KanyosakiCode");
     manifest.KanyosakiCodeText = PartOf(manifest.KanyosakiCode, ",", 0);
-    if (!manifest.KanyosakiCode.empty())
+    // A missing manifest reads as empty; a present one must name the client by number.
+    if (ini.FileExists())
         manifest.KanyosakiNo = RequireInt(PartOf(manifest.KanyosakiCode, ",", 1), "KanyosakiCode");
     manifest.KanyosakiName = ini.ReadString("KanyosakiInf", "KanyosakiName");
     for (int i = 1; i <= 10; ++i) {

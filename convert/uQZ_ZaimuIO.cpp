@@ -114,13 +114,13 @@ int TQZaimuIO::CountJournalLines() const
     if (file.empty())
         return 0;
     using column::zmsiwake::kTaisyakuKubun;
-    const std::string selectedYear = std::to_string(SentakuNendoCode);
     int count = 0;
     for (const std::string& line : LoadRawLines(file)) {
-        // The year code and the debit/credit mark come before any quoted text of the line.
+        // The year code and the debit/credit mark come before any quoted text of the line. The year is
+        // compared as the number the conversion reads from it ("019" is year 19; no number reads as 0).
         const std::vector<std::string_view> columns = SplitAt(line, ",");
         if (columns.size() > kTaisyakuKubun && columns[kTaisyakuKubun] == "1" &&
-            columns[column::kNendoCode] == selectedYear)
+            TryTextToInt(columns[column::kNendoCode]).value_or(0) == SentakuNendoCode)
             ++count;
     }
     return count;

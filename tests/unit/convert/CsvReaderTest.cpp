@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace qz {
 namespace {
 
@@ -122,7 +124,8 @@ TEST_F(ExtractReading, MissingAndEmptyFiles)
 
 TEST_F(ExtractReading, TypedColumnsAndBrokenBytes)
 {
-    // An amount that is no number reads 0; broken Shift-JIS bytes become blanks instead of stopping the read.
+    // An amount that is no number reads 0 and is told; broken Shift-JIS bytes become blanks instead of
+    // stopping the read.
     std::string line = "1,7,00000000,10100,00000,1,abc";
     for (int i = 0; i < 32; ++i)
         line += ",5";
@@ -134,6 +137,8 @@ TEST_F(ExtractReading, TypedColumnsAndBrokenBytes)
     EXPECT_EQ(last.Amount(6).Raw(), 0);
     EXPECT_EQ(last.Amount(7), TMoney::FromYen(5));
     EXPECT_EQ(last.Amount(38), TMoney::FromYen(5));
+    EXPECT_EQ(errors, (std::vector<std::string>{"ZM科目内訳残高[ZMUCHZAN.CSV]（7列目：金額ではありません）：" + line}));
+    errors.clear();
     const auto accounts = ReadExtract<TZMKANJYO>(folder.Path(), extract::Zmkanjyo, errors);
     EXPECT_TRUE(errors.empty());
     EXPECT_EQ(accounts.back().Text(12), "  亜");
@@ -142,6 +147,120 @@ TEST_F(ExtractReading, TypedColumnsAndBrokenBytes)
     ASSERT_EQ(management.size(), 1u);
     EXPECT_EQ(management[0].Date(2), TDate::Ymd(2025, 4, 1));
     EXPECT_EQ(management[0].Date(3), TDate::Ymd(2026, 3, 31));
+}
+
+TEST_F(ExtractReading, CellsThatAreNotWhatTheirColumnNeedsAreToldOneByOne)
+{
+    // Column 0 (an integer) holds "+100", column 5 " 100" is text, column 6 an amount with a blank in
+    // front, column 7 is empty: read as 0 without a word.
+    std::string line = "+100,7,00000000,10100,00000,1, 100,";
+    for (int i = 0; i < 31; ++i)
+        line += ",5";
+    extract.ExtraLines = {{"ZMUCHZAN.CSV", line}};
+    Write();
+    const auto balances = ReadExtract<TZMUCHZAN>(folder.Path(), extract::Zmuchzan, errors);
+    const auto& last = balances.back();
+    EXPECT_EQ(last.Int(0), 0);
+    EXPECT_EQ(last.Amount(6), TMoney());
+    EXPECT_EQ(last.Amount(7), TMoney());
+    EXPECT_EQ(last.Amount(8), TMoney::FromYen(5));
+    const std::string label = "ZM科目内訳残高[ZMUCHZAN.CSV]";
+    EXPECT_EQ(errors, (std::vector<std::string>{label + "（1列目：整数ではありません）：" + line,
+                                                label + "（7列目：金額ではありません）：" + line}));
+}
+
+TEST_F(ExtractReading, AnAmountTooLargeForTheMoneyTypeRejectsItsRecord)
+{
+    // 922337203685478 yen is beyond the ten-thousandths the money type holds; the largest 64-bit number
+    // even more so. Neither may wrap round into a wrong balance.
+    const auto lineWith = [](std::string_view opening) {
+        std::string line = "1,7,00000000,10100,00000,1," + std::string(opening);
+        for (int i = 0; i < 32; ++i)
+            line += ",5";
+        return line;
+    };
+    extract.ExtraLines = {{"ZMUCHZAN.CSV", lineWith("922337203685478")},
+                          {"ZMUCHZAN.CSV", lineWith("-9223372036854775807")},
+                          {"ZMUCHZAN.CSV", lineWith("922337203685477")}};
+    Write();
+    const auto balances = ReadExtract<TZMUCHZAN>(folder.Path(), extract::Zmuchzan, errors);
+    ASSERT_GE(balances.size(), 3u);
+    const std::size_t n = balances.size();
+    EXPECT_TRUE(balances[n - 3].Empty());
+    EXPECT_TRUE(balances[n - 2].Empty());
+    EXPECT_EQ(balances[n - 1].Amount(6), TMoney::FromYen(922337203685477));
+    const std::string label = "ZM科目内訳残高[ZMUCHZAN.CSV]";
+    EXPECT_EQ(errors, (std::vector<std::string>{label + "（7列目：金額が大きすぎます）：" + lineWith("922337203685478"),
+                                                label + "（7列目：金額が大きすぎます）：" + lineWith("-9223372036854775807")}));
+}
+
+// Every file, one line: each text column ends in a lone lead byte right before its comma. The comma must
+// still separate the columns, and the lead byte become a blank.
+TEST(ExtractFiles, ALeadByteBeforeACommaNeverSwallowsTheComma)
+{
+    for (const TExtractFileSpec* spec : {&extract::Cmkansig, &extract::Cmhonten, &extract::Cmbumon, &extract::Tadatama,
+                                         &extract::Zmkannen, &extract::Zmhonkan, &extract::Zmkanjyo, &extract::Zmryaku,
+                                         &extract::Zmrensou, &extract::Zmuchzan, &extract::Zmbumzan, &extract::Zmkesan,
+                                         &extract::Zmuchiwa, &extract::Zmsiwaji}) {
+        std::string line;
+        for (std::size_t c = 0; c < spec->Columns.size(); ++c) {
+            const char type = spec->Columns[c];
+            line += c == 0 ? "" : ",";
+            line += type == 'i' ? "7" : type == 'a' ? "5" : type == 'd' ? "20250401" : EncodeCp932("名") + "\x82";
+        }
+        test::TTempFolder folder;
+        test::WriteBytes(folder.Path() / std::string(spec->Folder) / std::string(spec->FileName), line + "\r\n");
+        std::vector<std::string> errors;
+        const std::vector<TExtractRecord> records = ReadExtractFile(folder.Path(), *spec, errors);
+        EXPECT_TRUE(errors.empty()) << spec->FileName << ": " << (errors.empty() ? "" : errors.front());
+        ASSERT_EQ(records.size(), 1u) << spec->FileName;
+        ASSERT_EQ(records[0].ColumnCount(), spec->Columns.size()) << spec->FileName;
+        for (std::size_t c = 0; c < spec->Columns.size(); ++c) {
+            const char type = spec->Columns[c];
+            if (type == 't' || type == 's') {
+                EXPECT_EQ(records[0].Text(c), "名 ") << spec->FileName << " column " << c;
+            } else if (type == 'i') {
+                EXPECT_EQ(records[0].Int(c), 7) << spec->FileName << " column " << c;
+            }
+        }
+    }
+}
+
+// The unquoting rule of the source product, one field at a time, exactly as the reader used to apply it.
+std::string UnquoteStepByStep(std::string line, bool trailingVariant)
+{
+    while (line.find(",\"") != std::string::npos) {
+        const bool trailing = trailingVariant && !line.empty() && line.back() == '"';
+        if (trailing)
+            line += ',';
+        line = UnquoteLine(line);
+        if (trailing && !line.empty())
+            line.pop_back();
+    }
+    return line;
+}
+
+TEST(UnquoteFields, OnePassGivesWhatTheRuleGivesStepByStep)
+{
+    // Lines made of the characters the rule looks at, short enough that every quirk turns up often:
+    // fields quoted at the start, quotes inside quotes, unclosed quotes, quotes that reopen a field
+    // after unquoting, lines ending in a quote.
+    std::mt19937 random(20261208);
+    const std::string alphabet = ",\",\"ab;";
+    for (int n = 0; n < 200000; ++n) {
+        std::string line(random() % 24, ' ');
+        for (char& c : line)
+            c = alphabet[random() % alphabet.size()];
+        for (const bool variant : {false, true})
+            ASSERT_EQ(UnquoteFields(line, variant), UnquoteStepByStep(line, variant)) << "line: " << line << " variant " << variant;
+    }
+    // Raw Shift-JIS bytes pass untouched, and a long run of quoted fields still comes out right.
+    const std::string kanji = EncodeCp932("売上高");
+    EXPECT_EQ(UnquoteFields("1,\"" + kanji + ",x\",2", false), "1," + kanji + ";x,2");
+    std::string many;
+    for (int i = 0; i < 2000; ++i)
+        many += ",\"a,b\"";
+    EXPECT_EQ(UnquoteFields(many, false), UnquoteStepByStep(many, false));
 }
 
 TEST(ExtractFiles, NamesMatchWithoutRegardToCase)

@@ -58,6 +58,13 @@ TEST(Manifest, CodesThatAreNoNumbersAreConversionErrors)
     EXPECT_THROW(ReadManifest(folder.Path(), manifest), TConversionError);
     WriteManifest(folder, "JigyouNendo1=2025/04/01-2026/03/31,seven\r\n");
     EXPECT_THROW(ReadManifest(folder.Path(), manifest), TConversionError);
+    // A client code without its number, or none at all, names no client: not client number 0.
+    for (const char* code : {"000123,", "000123", ""}) {
+        WriteManifest(folder, "", code);
+        EXPECT_THROW(ReadManifest(folder.Path(), manifest), TConversionError) << code;
+    }
+    test::WriteBytes(folder.Path() / "dtmanage.inf", "[KanyosakiInf]\r\nKanyosakiName=x\r\n");
+    EXPECT_THROW(ReadManifest(folder.Path(), manifest), TConversionError);
 }
 
 TEST(Manifest, AMissingManifestReadsEmptyAndBadDatesBecomeZero)
@@ -99,7 +106,8 @@ TEST(Manifest, TheRevisedEditionTakesOnlyExtractsOfVersionOne)
 TEST(Manifest, AVersionTooLargeForAnIntIsNoVersionRatherThanItsLowBits)
 {
     test::TTempFolder folder;
-    test::WriteBytes(folder.Path() / "dtmanage.inf", "[CommonInf]\r\nDBVersion=4294967297\r\nDataVersion=x\r\n");
+    test::WriteBytes(folder.Path() / "dtmanage.inf", "[CommonInf]\r\nDBVersion=4294967297\r\nDataVersion=x\r\n"
+                                                     "[KanyosakiInf]\r\nKanyosakiCode=000123,4\r\n");
     Tdtmanage manifest;
     ReadManifest(folder.Path(), manifest);
     EXPECT_EQ(manifest.DBVersion, 0);  // 2^32 + 1 once wrapped to 1 and passed the revised edition's check

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 namespace qz {
 namespace {
 
@@ -116,6 +118,12 @@ TEST_F(ZaimuIOTest, CountsTheDebitLinesOfTheSelectedYear)
     EXPECT_EQ(context.CountJournalLines(), 2);
     context.SentakuNendoCode = 6;
     EXPECT_EQ(context.CountJournalLines(), 1);
+    // The year column is a number to the conversion, so "006" is year 6 as well.
+    {
+        std::ofstream journal(folder.Path() / "ZM" / "ZMSIWAKE.CSV", std::ios::binary | std::ios::app);
+        journal << "1,006,00000000,00000001,0,1,x,20240501\r\n";
+    }
+    EXPECT_EQ(context.CountJournalLines(), 2);
     fs::remove(folder.Path() / "ZM" / "ZMSIWAKE.CSV");
     EXPECT_EQ(context.CountJournalLines(), 0);
     EXPECT_EQ(TQZaimuIO::DateText8("20250401"), "2025/04/01");
