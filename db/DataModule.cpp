@@ -260,8 +260,8 @@ bool TDM::ServerFileOperation(const std::string& mode, const std::string& path1,
                            fb::TStatement statement(IBTransactionDEF);
                            statement.Prepare(fileMode ? sql::kFileOperation : sql::kDirectoryTest);
                            if (fileMode)
-                               statement.SetString("FILEPATH2", path2);
-                           statement.SetString("MODE", upper).SetString("FILEPATH1", path1);
+                               statement.SetBytes("FILEPATH2", path2);
+                           statement.SetString("MODE", upper).SetBytes("FILEPATH1", path1);
                            statement.Open();
                            return statement.Fetch() && statement.AsInt("WBOOL") == 1;
                        });
@@ -277,7 +277,7 @@ std::string TDM::ServerLongToShortFileName(const std::string& longName)
                             "サーバーからのファイル名の変換(LongToShort)に失敗しました。", shortName, [&] {
                                 fb::TStatement statement(IBTransactionDEF);
                                 statement.Prepare(sql::kLongToShortFileName);
-                                statement.SetString("LONGNAME", longName);
+                                statement.SetBytes("LONGNAME", longName);
                                 statement.Open();
                                 return statement.Fetch() ? statement.AsString(0) : longName;
                             });

@@ -37,6 +37,11 @@ private:
 
 TFbError ErrorFrom(Firebird::IStatus* status);
 
+// Text the server writes itself (messages, file names): file names come as UTF-8 (the file-name flag is
+// set), the texts of the database's own exceptions as CP932. Valid UTF-8 is taken as it is, anything else
+// is read as CP932.
+std::string TextFromServer(std::string bytes);
+
 // Runs one API call and turns a Firebird failure into TFbError.
 template <typename Call>
 auto Guarded(Call call)
@@ -83,7 +88,7 @@ TReleased<Firebird::IProvider> Dispatcher();
 namespace qz::fb {
 
 struct TStatement::TParam {
-    enum class TKind { Null, String, Int, Money, Date } Kind = TKind::Null;
+    enum class TKind { Null, String, Bytes, Int, Money, Date } Kind = TKind::Null;
     std::string Bytes;
     std::int64_t Value = 0;
 };

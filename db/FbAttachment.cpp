@@ -33,12 +33,14 @@ IAttachment* Connect(const TConnectParams& params, bool create, int pageSize)
         b->insertString(status, isc_dpb_password, params.Password.c_str());
         b->insertString(status, isc_dpb_lc_ctype, params.Charset.c_str());
         b->insertInt(status, isc_dpb_sql_dialect, kDialect);
+        // File names are not texts: they travel as UTF-8, so folders with Japanese names work.
+        b->insertTag(status, isc_dpb_utf8_filename);
         if (create) {
             b->insertInt(status, isc_dpb_page_size, pageSize);
             b->insertString(status, isc_dpb_set_db_charset, params.Charset.c_str());
         }
     });
-    const std::string path = EncodeCp932(params.Database);
+    const std::string& path = params.Database;
     const auto provider = Dispatcher();
     return Guarded([&](ThrowStatusWrapper* status) {
         const auto length = static_cast<unsigned>(dpb.size());

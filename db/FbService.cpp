@@ -33,6 +33,8 @@ TService TService::Attach(const std::string& host, const std::string& user, cons
         b->insertString(status, isc_spb_password, password.c_str());
         if (asAdministrator)
             b->insertString(status, isc_spb_sql_role_name, "RDB$ADMIN");
+        // File names in the requests and the answers travel as UTF-8.
+        b->insertTag(status, isc_spb_utf8_filename);
     });
     const std::string name = host.empty() ? "service_mgr" : host + ":service_mgr";
     const auto provider = Dispatcher();
@@ -61,7 +63,7 @@ void TService::ReadOutput(const TLineHandler& onLine)
                 const unsigned length = ReadLength(p);
                 if (length > 0) {
                     if (onLine)
-                        onLine(DecodeCp932(std::string(reinterpret_cast<const char*>(p), length)));
+                        onLine(TextFromServer(std::string(reinterpret_cast<const char*>(p), length)));
                     more = true;
                 }
                 p += length;
@@ -83,8 +85,8 @@ void TService::Backup(const std::string& database, const std::string& backupFile
     if (options.NonTransportable) flags |= isc_spb_bkp_non_transportable;
     Start(ParameterBlock(IXpbBuilder::SPB_START, [&](ThrowStatusWrapper* status, IXpbBuilder* b) {
         b->insertTag(status, isc_action_svc_backup);
-        b->insertString(status, isc_spb_dbname, EncodeCp932(database).c_str());
-        b->insertString(status, isc_spb_bkp_file, EncodeCp932(backupFile).c_str());
+        b->insertString(status, isc_spb_dbname, database.c_str());
+        b->insertString(status, isc_spb_bkp_file, backupFile.c_str());
         b->insertTag(status, isc_spb_verbose);
         b->insertInt(status, isc_spb_options, flags);
     }));
@@ -99,8 +101,8 @@ void TService::Restore(const std::string& backupFile, const std::string& databas
     if (options.DeactivateIndexes) flags |= isc_spb_res_deactivate_idx;
     Start(ParameterBlock(IXpbBuilder::SPB_START, [&](ThrowStatusWrapper* status, IXpbBuilder* b) {
         b->insertTag(status, isc_action_svc_restore);
-        b->insertString(status, isc_spb_bkp_file, EncodeCp932(backupFile).c_str());
-        b->insertString(status, isc_spb_dbname, EncodeCp932(database).c_str());
+        b->insertString(status, isc_spb_bkp_file, backupFile.c_str());
+        b->insertString(status, isc_spb_dbname, database.c_str());
         b->insertInt(status, isc_spb_res_buffers, options.PageBuffers);
         b->insertInt(status, isc_spb_res_page_size, options.PageSize);
         b->insertTag(status, isc_spb_verbose);
@@ -127,7 +129,7 @@ std::vector<std::string> TService::AttachedDatabases()
             p += 4;
         } else if (item == isc_spb_dbname) {
             const unsigned length = ReadLength(p);
-            databases.push_back(DecodeCp932(std::string(reinterpret_cast<const char*>(p), length)));
+            databases.push_back(TextFromServer(std::string(reinterpret_cast<const char*>(p), length)));
             p += length;
         } else {
             break;

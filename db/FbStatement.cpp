@@ -165,6 +165,12 @@ TStatement& TStatement::SetString(std::string_view name, std::string_view utf8)
     return *this;
 }
 
+TStatement& TStatement::SetBytes(std::string_view name, std::string_view bytes)
+{
+    Param(name) = {TParam::TKind::Bytes, std::string(bytes), 0};
+    return *this;
+}
+
 TStatement& TStatement::SetInt(std::string_view name, std::int64_t value)
 {
     Param(name) = {TParam::TKind::Int, {}, value};
@@ -209,9 +215,10 @@ TStatement::TInputMessage TStatement::InputMessage() const
             switch (param.Kind) {
             case TParam::TKind::Null:
             case TParam::TKind::String:
+            case TParam::TKind::Bytes:
                 builder->setType(status, i, SQL_VARYING + 1);
                 builder->setLength(status, i, static_cast<unsigned>(std::max<std::size_t>(param.Bytes.size(), 1)));
-                builder->setCharSet(status, i, kCharsetSjis0208);
+                builder->setCharSet(status, i, param.Kind == TParam::TKind::Bytes ? kCharsetOctets : kCharsetSjis0208);
                 break;
             case TParam::TKind::Int:
             case TParam::TKind::Money:
@@ -232,7 +239,8 @@ TStatement::TInputMessage TStatement::InputMessage() const
             std::memcpy(message.Buffer.data() + message.Metadata->getNullOffset(status, i), &nullFlag, sizeof nullFlag);
             switch (param.Kind) {
             case TParam::TKind::Null: break;
-            case TParam::TKind::String: {
+            case TParam::TKind::String:
+            case TParam::TKind::Bytes: {
                 if (param.Bytes.size() > 0xFFFF)
                     throw std::length_error("a text parameter is longer than Firebird can take");
                 const auto length = static_cast<unsigned short>(param.Bytes.size());

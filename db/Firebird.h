@@ -159,6 +159,8 @@ public:
     // Parameter values by name (case-insensitive); a name that appears twice gets the value in both places.
     // Unassigned parameters go to the server as NULL.
     TStatement& SetString(std::string_view name, std::string_view utf8);
+    // Bytes as they are, for an OCTETS parameter: file names travel so, as UTF-8, untouched by CP932.
+    TStatement& SetBytes(std::string_view name, std::string_view bytes);
     TStatement& SetInt(std::string_view name, std::int64_t value);
     TStatement& SetMoney(std::string_view name, TMoney value);
     TStatement& SetDate(std::string_view name, TDate value);

@@ -52,7 +52,8 @@ COMMIT;
   printf '%s' "$sql" | "${SUDO[@]}" isql-fb -q -user SYSDBA "$SECURITY_DB" >&2
   log=$(mktemp /tmp/qz-fbserver.XXXXXX.log)
   logged=$("${SUDO[@]}" stat -c %s "$SERVER_LOG" 2>/dev/null || echo 0)
-  "${SUDO[@]}" /usr/sbin/firebird >"$log" 2>&1 &
+  # The server hands UTF-8 file names to the file system through its locale's character type.
+  "${SUDO[@]}" env LC_ALL=C.UTF-8 /usr/sbin/firebird >"$log" 2>&1 &
   pid=$!
   for _ in $(seq 1 50); do
     server_listening && { echo "$pid"; exit 0; }

@@ -28,7 +28,7 @@ void MakeServerFolders(const std::string& connection, const std::string& dataDir
     mkdir.Prepare(qz::sql::kDirectoryTest);
     for (int rec = 1; rec <= rows; ++rec) {
         const std::string folder = Format("%s/%04d", dataDir, rec);
-        mkdir.SetString("MODE", "MKDIR").SetString("FILEPATH1", folder);
+        mkdir.SetString("MODE", "MKDIR").SetBytes("FILEPATH1", folder);
         mkdir.Open();
         if (!mkdir.Fetch() || mkdir.AsInt(0) != 1)
             throw std::runtime_error(Format("サーバーにフォルダを作成できません。<%s>", folder));

@@ -312,25 +312,27 @@ TEST(DataModuleOnServer, SystemDatabaseAndFileOperationsOnTheServer)
     const char* host = std::getenv("QZ_TEST_SERVER");
     if (!host || !*host)
         GTEST_SKIP() << "no Firebird server: QZ_TEST_SERVER is not set (scripts/test.sh starts one on 127.0.0.1)";
-    test::TTempFolder common, server;
+    test::TTempFolder common, serverRoot;
+    const fs::path serverData = serverRoot.Path() / "財務データ（㈱髙橋）";
+    fs::create_directories(serverData);
     test::TScopedEnv env;
     env.Set("QZ_COMMON_APPDATA", common.Path().string()).Set("QZ_DOCUMENTS", (common.Path() / "docs").string());
     schema::MakeInstallation({.CommonDataPath = common.Path().string(), .FreeRows = 3, .ServerHost = host,
-                              .ServerDataDir = server.Path().string()});
+                              .ServerDataDir = serverData.string()});
     InitSystemPaths("/opt/qz/bin/qzconvert");
     ASSERT_EQ(ProgramValues().ConnectionMode, 1);
     test::TRecordingUi ui;
     ASSERT_TRUE(DM().fnAccDefConnected(host, TOnFailure::Report));
-    const std::string folder = (server.Path() / "0009").string();
+    const std::string folder = (serverData / "0009").string();
     EXPECT_FALSE(DM().DirectoryExistsAt(TFileLocation::Server, folder));
     EXPECT_TRUE(DM().MakeDirectoryAt(TFileLocation::Server, folder));
     EXPECT_TRUE(std::filesystem::is_directory(folder));
-    EXPECT_TRUE(DM().FileExistsAt(TFileLocation::Server, (server.Path() / "qrvaccdef.fdb").string()));
+    EXPECT_TRUE(DM().FileExistsAt(TFileLocation::Server, (serverData / "qrvaccdef.fdb").string()));
     EXPECT_EQ(DM().ShortNameAt(TFileLocation::Server, folder), folder);
     // The services manager of the server sees the system database this program holds.
-    EXPECT_TRUE(DM().AccDatInConnection(TDatabaseKind::System, host, true, server.Path().string()));
+    EXPECT_TRUE(DM().AccDatInConnection(TDatabaseKind::System, host, true, serverData.string()));
     DM().AccDefDisconnect();
-    EXPECT_FALSE(DM().AccDatInConnection(TDatabaseKind::System, host, true, server.Path().string()));
+    EXPECT_FALSE(DM().AccDatInConnection(TDatabaseKind::System, host, true, serverData.string()));
     ProgramValues().ConnectionMode = 0;
 }
 

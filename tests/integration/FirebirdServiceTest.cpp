@@ -45,6 +45,14 @@ std::int64_t RowCount(const std::string& connection)
     return count.Fetch() ? count.AsInt(0) : -1;
 }
 
+// Offices keep their data in folders with Japanese names: every test works in one.
+fs::path JapaneseFolder(const test::TTempFolder& folder)
+{
+    const fs::path japanese = folder.Path() / "日本語フォルダ（㈱髙橋）";
+    fs::create_directories(japanese);
+    return japanese;
+}
+
 bool Listed(const std::vector<std::string>& databases, const fs::path& file)
 {
     return std::any_of(databases.begin(), databases.end(), [&](const std::string& name) { return name == file.string(); });
@@ -53,8 +61,8 @@ bool Listed(const std::vector<std::string>& databases, const fs::path& file)
 TEST(EmbeddedServices, BackupAndRestorePreserveEveryRow)
 {
     test::TTempFolder folder;
-    const fs::path source = folder.Path() / "source.fdb", backup = folder.Path() / "source.fbk",
-                   target = folder.Path() / "target.fdb";
+    const fs::path source = JapaneseFolder(folder) / "元.fdb", backup = JapaneseFolder(folder) / "source.fbk",
+                   target = JapaneseFolder(folder) / "target.fdb";
     MakeDatabase(source.string());
     std::vector<std::string> lines;
     TService service = TService::Attach("", "HOLDEX", "vostar");
@@ -74,7 +82,7 @@ TEST(EmbeddedServices, BackupAndRestorePreserveEveryRow)
 TEST(EmbeddedServices, TheEngineListsTheAttachmentsOfItsOwnProcess)
 {
     test::TTempFolder folder;
-    const fs::path database = folder.Path() / "held.fdb";
+    const fs::path database = JapaneseFolder(folder) / "held.fdb";
     MakeDatabase(database.string());
     TService service = TService::Attach("", "SYSDBA", "");
     EXPECT_FALSE(Listed(service.AttachedDatabases(), database));
@@ -99,8 +107,8 @@ protected:
 TEST_F(ServerServices, BackupOnTheServerAndRestoreOntoIt)
 {
     test::TTempFolder folder;
-    const fs::path source = folder.Path() / "source.fdb", backup = folder.Path() / "server.fbk",
-                   target = folder.Path() / "restored.fdb";
+    const fs::path source = JapaneseFolder(folder) / "source.fdb", backup = JapaneseFolder(folder) / "server.fbk",
+                   target = JapaneseFolder(folder) / "restored.fdb";
     MakeDatabase(host + ":" + source.string());
     TService service = TService::Attach(host, "HOLDEX", "vostar");
     service.Backup(source.string(), backup.string(), {}, nullptr);
@@ -111,7 +119,7 @@ TEST_F(ServerServices, BackupOnTheServerAndRestoreOntoIt)
 TEST_F(ServerServices, AnAdministratorSeesWhatIsAttached)
 {
     test::TTempFolder folder;
-    const fs::path database = folder.Path() / "held.fdb";
+    const fs::path database = JapaneseFolder(folder) / "held.fdb";
     MakeDatabase(host + ":" + database.string());
     TAttachment held = TAttachment::Attach(ProductConnectParams(host + ":" + database.string()));
     TService service = TService::Attach(host, "HOLDEX", "vostar", true);

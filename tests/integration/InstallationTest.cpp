@@ -52,18 +52,20 @@ TEST(Installation, ServerInstallationMakesItsFoldersOnTheServer)
     const char* host = std::getenv("QZ_TEST_SERVER");
     if (!host || !*host)
         GTEST_SKIP() << "no Firebird server: QZ_TEST_SERVER is not set (scripts/test.sh starts one on 127.0.0.1)";
-    TTempFolder common, server;
+    TTempFolder common, serverRoot;
+    const fs::path server = serverRoot.Path() / "財務データ（㈱髙橋）";
+    fs::create_directories(server);
     const schema::TInstallation installation = schema::MakeInstallation(
-        {.CommonDataPath = common.Path().string(), .FreeRows = 4, .ServerHost = host, .ServerDataDir = server.Path().string()});
-    EXPECT_TRUE(fs::exists(server.Path() / "qrvaccdef.fdb"));
-    EXPECT_TRUE(fs::is_directory(server.Path() / "0004"));
-    EXPECT_EQ(installation.SysDbConnection, std::string(host) + ":" + (server.Path() / "qrvaccdef.fdb").string());
+        {.CommonDataPath = common.Path().string(), .FreeRows = 4, .ServerHost = host, .ServerDataDir = server.string()});
+    EXPECT_TRUE(fs::exists(server / "qrvaccdef.fdb"));
+    EXPECT_TRUE(fs::is_directory(server / "0004"));
+    EXPECT_EQ(installation.SysDbConnection, std::string(host) + ":" + (server / "qrvaccdef.fdb").string());
 
     TScopedEnv env;
     env.Set("QZ_COMMON_APPDATA", common.Path().string()).Set("QZ_DOCUMENTS", (common.Path() / "docs").string());
     InitSystemPaths("/opt/qz/bin/qzconvert");
     EXPECT_EQ(ProgramValues().ConnectionMode, 1);
-    EXPECT_EQ(SystemDef().SysDbDir, server.Path().string());
+    EXPECT_EQ(SystemDef().SysDbDir, server.string());
 }
 
 }  // namespace

@@ -142,6 +142,63 @@ TEST_F(JournalTotals, TriggerTotalsEqualTheReTotal)
     EXPECT_EQ(Totals(), byTrigger);
 }
 
+// A past year is written, cleared as the writer clears it, and the next year written from the first
+// record number again: nothing of the cleared year may stand in the way.
+TEST_F(JournalTotals, ASecondYearAfterAClearStoresFromTheFirstNumberAgain)
+{
+    const std::string sales = FirstCode("BPFLG='P' AND DAC=2 AND GROUPM2 LIKE '4%'");
+    Post({TDate::Ymd(2024, 4, 10), 1, {"10100", 1000}, {sales, 1000}});
+    Post({TDate::Ymd(2024, 4, 11), 1, {"10100", 2000}, {sales, 2000}});
+    for (const char* clear : {"DELETE_KAKOSIWAKE1_ALL", "DELETE_KAKOSIWAKE2_ALL", "DELETE_SIWAKE_ALL",
+                              "UPDATE_KAMOKU_SZ_CLEAR_KISHU", "UPDATE_KAMOKU_MS_CLEAR_TOTALS", "UPDATE_KAMOKU_TAX_CLEAR",
+                              "UPDATE_SISETUMST_CLEAR_SIWAKECOUNT", "SET_GENERATOR_SIWAKE_REC_GEN", "SET_GENERATOR_SIWAKE00_GEN"})
+        fb::ExecuteImmediate(tr, PendingStatement(clear));
+    EXPECT_EQ(Amount("SELECT COUNT(*) FROM SIWAKE2"), 0);
+
+    EXPECT_EQ(Post({TDate::Ymd(2025, 4, 10), 1, {"10100", 3000}, {sales, 3000}}), 1);
+    EXPECT_EQ(Amount("SELECT COUNT(*) FROM SIWAKE2"), 1);
+    EXPECT_EQ(Amount("SELECT KAR_NUK FROM KAMOKU_MS WHERE KCODE='10100' AND HCODE=' ' AND BCODE=' ' AND MNUM=1"), 3000);
+}
+
+// Yen that reach no balance row would be lost without a word: such an entry is refused, naming itself
+// and the row it misses, both when it is stored and when the totals are computed again.
+TEST_F(JournalTotals, AnEntryWithoutItsBalanceRowIsRefused)
+{
+    const std::string sales = FirstCode("BPFLG='P' AND DAC=2 AND GROUPM2 LIKE '4%'");
+    const auto refusal = [&](const TEntry& entry) {
+        try {
+            Post(entry);
+        } catch (const fb::TFbError& error) {
+            return error.Message();
+        }
+        return std::string();
+    };
+    const std::string noSubAccount = refusal({TDate::Ymd(2025, 4, 10), 1, {"10100", 1000, 0, 0, " ", "777"}, {sales, 1000}});
+    EXPECT_NE(noSubAccount.find("KAMOKU_MS"), std::string::npos) << noSubAccount;
+    EXPECT_NE(noSubAccount.find("HCODE=[777]"), std::string::npos) << noSubAccount;
+    EXPECT_NE(noSubAccount.find("REC="), std::string::npos) << noSubAccount;
+    const std::string badTaxClass = refusal({TDate::Ymd(2025, 4, 10), 1, {"10100", 1000}, {sales, 1000, 100, 12}});
+    EXPECT_NE(badTaxClass.find("KAMOKU_TAX"), std::string::npos) << badTaxClass;
+    const std::string noDepartment = refusal({TDate::Ymd(2025, 4, 10), 1, {"10100", 1000, 0, 0, "99"}, {sales, 1000}});
+    EXPECT_NE(noDepartment.find("BCODE=[99]"), std::string::npos) << noDepartment;
+    EXPECT_EQ(Amount("SELECT COUNT(*) FROM SIWAKE"), 0);
+
+    // Stored while the trigger is off (as the import run stores), the entry is refused by the re-total.
+    fb::ExecuteImmediate(tr, PendingStatement("ALTER_TRIGGER_SIWAKE_AFTER_INSERT_INACTIVE"));
+    tr.CommitRetaining();
+    Post({TDate::Ymd(2025, 4, 10), 1, {"10100", 1000, 0, 0, " ", "777"}, {sales, 1000}});
+    fb::TStatement repair(tr);
+    repair.Prepare("SELECT RPCNT FROM SP_SIWAKE_REPAIR");
+    repair.Open();
+    try {
+        while (repair.Fetch()) {
+        }
+        ADD_FAILURE() << "the re-total took an entry without its balance row";
+    } catch (const fb::TFbError& error) {
+        EXPECT_NE(error.Message().find("HCODE=[777]"), std::string::npos) << error.Message();
+    }
+}
+
 TEST_F(JournalTotals, DepartmentsKeepTheirTaxOnlyWhenDepartmentsAreInUse)
 {
     fb::ExecuteImmediate(tr, "INSERT INTO BUMONMST (BCODE, BNAME) VALUES ('10', '営業部')");

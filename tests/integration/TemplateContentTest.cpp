@@ -1,6 +1,8 @@
 // What a restored template holds, and what the schema does when the conversion adds masters.
 
+#include "common/SjisText.h"
 #include "db/schema/StandardCharts.h"
+#include "tests/support/StatementCatalog.h"
 #include "tests/support/TemplateDatabase.h"
 
 #include <gtest/gtest.h>
@@ -49,7 +51,7 @@ protected:
     void Exec(std::string_view sql) { fb::ExecuteImmediate(tr, sql); }
 };
 
-TEST_F(SchemaBehaviour, ANewBranchGetsBalanceRowsDepartmentsAndDictionaryTitles)
+TEST_F(SchemaBehaviour, ANewBranchGetsBalanceRowsAndDictionaryTitles)
 {
     Exec("INSERT INTO BUMONMST (BCODE, BNAME) VALUES ('00', '共通部門')");
     Exec("INSERT INTO SISETUMST (SCODE, SNAME, BUMEX) VALUES ('01', '大阪支店', 1)");
@@ -57,7 +59,6 @@ TEST_F(SchemaBehaviour, ANewBranchGetsBalanceRowsDepartmentsAndDictionaryTitles)
     EXPECT_EQ(QueryInt(tr, "SELECT COUNT(*) FROM KAMOKU_MS WHERE SCODE = '01'"), accounts * 2 * 16);
     EXPECT_EQ(QueryInt(tr, "SELECT COUNT(*) FROM KAKOZAN WHERE SCODE = '01'"), accounts * 2 * 3);
     EXPECT_EQ(QueryInt(tr, "SELECT COUNT(*) FROM KAMOKU_TAX WHERE SCODE = '01'"), 2 * 10 * 16);
-    EXPECT_EQ(QueryInt(tr, "SELECT COUNT(*) FROM SISETUBUM WHERE SCODE = '01'"), 2);
     EXPECT_EQ(QueryInt(tr, "SELECT COUNT(*) FROM TEKDICTI WHERE SCODE = '01' AND SORTCODE BETWEEN '47' AND '50'"), 4);
 }
 
@@ -67,22 +68,45 @@ TEST_F(SchemaBehaviour, ANewDepartmentGetsBalanceRowsInEveryBranch)
     Exec("INSERT INTO BUMONMST (BCODE, BNAME) VALUES ('10', '営業部')");
     EXPECT_EQ(QueryInt(tr, "SELECT COUNT(*) FROM KAMOKU_SZ WHERE BCODE = '10'"), accounts * 2);
     EXPECT_EQ(QueryInt(tr, "SELECT COUNT(*) FROM KAMOKU_MS WHERE BCODE = '10' AND SCODE = ' '"), accounts * 16);
-    EXPECT_EQ(QueryInt(tr, "SELECT COUNT(*) FROM SISETUBUM WHERE BCODE = '10'"), 2);
+}
+
+// The conversion writes the departments, prunes the pairs of the branches that do not manage them, and
+// only then writes the branches: a pruned pair must stay pruned.
+TEST_F(SchemaBehaviour, BranchesManageTheDepartmentsThePruningLeaves)
+{
+    Exec("INSERT INTO BUMONMST (BCODE, BNAME) VALUES ('00', '共通部門')");
+    Exec("INSERT INTO BUMONMST (BCODE, BNAME) VALUES ('01', '営業部')");
+    Exec("INSERT INTO BUMONMST (BCODE, BNAME) VALUES ('02', '製造部')");
+    // Branch 01 manages department 01 only, branch 02 department 02 only; the common department stays.
+    fb::TStatement prune(tr);
+    prune.Prepare(PendingStatement("DELETE_SISETUBUM_PAIR"));
+    for (const auto& [branch, department] : {std::pair{"01", "02"}, std::pair{"02", "01"}}) {
+        prune.SetString("SCODE", branch).SetString("BCODE", department);
+        prune.Execute();
+    }
+    Exec("INSERT INTO SISETUMST (SCODE, SNAME, BUMEX) VALUES ('01', '大阪支店', 1)");
+    Exec("INSERT INTO SISETUMST (SCODE, SNAME, BUMEX) VALUES ('02', '名古屋支店', 1)");
+    fb::TStatement list(tr);
+    list.Prepare("SELECT SCODE, BCODE FROM SISETUBUM WHERE SCODE IN (' ', '01', '02') AND BCODE <> ' ' ORDER BY SCODE, BCODE");
+    list.Open();
+    std::vector<std::string> pairs;
+    while (list.Fetch())
+        pairs.push_back(Trim(list.AsString(0)) + "/" + Trim(list.AsString(1)));
+    EXPECT_EQ(pairs, (std::vector<std::string>{"/00", "/01", "/02", "01/00", "01/01", "02/00", "02/02"}));
 }
 
 TEST_F(SchemaBehaviour, SubAccountBalanceRowsComeFromTheProcedure)
 {
     Exec("INSERT INTO SISETUMST (SCODE, SNAME) VALUES ('01', '支店')");
     fb::TStatement insert(tr);
-    insert.Prepare("INSERT INTO HOJOMST(KCODE,HCODE,HKANA,HNAME,TAX_LCODE,TAX_RCODE,BPFLG) "
-                   "VALUES(:KCODE,:HCODE,:HKANA,:HNAME,:TAX_LCODE,:TAX_RCODE,:BPFLG)");
+    insert.Prepare(PendingStatement("INSERT_HOJOMST"));
     insert.SetString("KCODE", "10200").SetString("HCODE", "001").SetString("HNAME", "㈱①Ⅲ髙～銀行");
     insert.SetInt("TAX_LCODE", 910).SetInt("TAX_RCODE", 910).SetString("BPFLG", "B");
     insert.Execute();
     EXPECT_EQ(QueryInt(tr, "SELECT COUNT(*) FROM KAMOKU_SZ WHERE KCODE = '10200' AND HCODE = '001'"), 0);
 
     fb::TStatement procedure(tr);
-    procedure.Prepare("SELECT OUT_SCODE,OUT_KCODE,OUT_HCODE FROM SP_HOJO_KAMOKUSZ_INS( :PSCODE,:PKCODE,:PHCODE )");
+    procedure.Prepare(PendingStatement("SELECT_SP_HOJO_KAMOKUSZ_INS"));
     procedure.SetString("PSCODE", " ").SetString("PKCODE", "10200").SetString("PHCODE", "001");
     procedure.Open();
     int rows = 0;

@@ -1,6 +1,7 @@
 // The file procedures of the system database, run by a real Firebird server on 127.0.0.1.
 
 #include "db/DataModule.h"
+#include "db/DbStatements.h"
 #include "db/schema/TemplateBuilder.h"
 #include "tests/support/TemplateDatabase.h"
 
@@ -34,8 +35,8 @@ protected:
     int FileOperation(const std::string& mode, const std::string& path1, const std::string& path2 = "")
     {
         fb::TStatement statement(*tr);
-        statement.Prepare("SELECT WBOOL FROM FILEOPERATION(:MODE,:FILEPATH1,:FILEPATH2)");
-        statement.SetString("MODE", mode).SetString("FILEPATH1", path1).SetString("FILEPATH2", path2);
+        statement.Prepare(sql::kFileOperation);
+        statement.SetString("MODE", mode).SetBytes("FILEPATH1", path1).SetBytes("FILEPATH2", path2);
         statement.Open();
         return statement.Fetch() ? static_cast<int>(statement.AsInt(0)) : -1;
     }
@@ -43,8 +44,8 @@ protected:
     int DirectoryTest(const std::string& mode, const std::string& path)
     {
         fb::TStatement statement(*tr);
-        statement.Prepare("SELECT WBOOL FROM DIRECTORYTEST(:MODE,:FILEPATH1)");
-        statement.SetString("MODE", mode).SetString("FILEPATH1", path);
+        statement.Prepare(sql::kDirectoryTest);
+        statement.SetString("MODE", mode).SetBytes("FILEPATH1", path);
         statement.Open();
         return statement.Fetch() ? static_cast<int>(statement.AsInt(0)) : -1;
     }
@@ -53,7 +54,9 @@ protected:
 TEST_F(ServerFileOperation, FilesAreTestedCopiedAndDeletedOnTheServer)
 {
     const fs::path source = folder.Path() / "qrvacc.fbk";
-    const fs::path copy = folder.Path() / "DATA" / "0001" / "コピー.fbk";
+    // Names with characters the database's character set cannot transliterate (㈱, 髙) still reach the
+    // file system whole: file names travel as UTF-8 bytes.
+    const fs::path copy = folder.Path() / "DATA" / "㈱髙橋" / "コピー.fbk";
     WriteBytes(source, "backup");
     fs::create_directories(copy.parent_path());
     EXPECT_EQ(FileOperation("FEXIST", source.string()), 1);
@@ -69,7 +72,7 @@ TEST_F(ServerFileOperation, FilesAreTestedCopiedAndDeletedOnTheServer)
 
 TEST_F(ServerFileOperation, FoldersAreTestedMadeAndRemovedOnTheServer)
 {
-    const fs::path made = folder.Path() / "DATA" / "0002" / "sub";
+    const fs::path made = folder.Path() / "DATA" / "㈱髙橋商店" / "sub";
     EXPECT_EQ(DirectoryTest("DEXIST", made.string()), 0);
     EXPECT_EQ(DirectoryTest("MKDIR", made.string()), 1);
     EXPECT_TRUE(fs::is_directory(made));
@@ -82,11 +85,11 @@ TEST_F(ServerFileOperation, FoldersAreTestedMadeAndRemovedOnTheServer)
 TEST_F(ServerFileOperation, ShortNamesAreTheNamesThemselves)
 {
     fb::TStatement statement(*tr);
-    statement.Prepare("SELECT SHORTNAME FROM LONGTOSHORTFILENAME(:LONGNAME)");
-    statement.SetString("LONGNAME", "/srv/データ/qrvacc.fdb");
+    statement.Prepare(sql::kLongToShortFileName);
+    statement.SetBytes("LONGNAME", "/srv/㈱髙橋データ/qrvacc.fdb");
     statement.Open();
     ASSERT_TRUE(statement.Fetch());
-    EXPECT_EQ(statement.AsString(0), "/srv/データ/qrvacc.fdb");
+    EXPECT_EQ(statement.AsString(0), "/srv/㈱髙橋データ/qrvacc.fdb");
 }
 
 }  // namespace

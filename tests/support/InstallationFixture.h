@@ -1,6 +1,7 @@
 #pragma once
 // A fixture with a ready local installation (system database with free rows) and the data database of
-// folder 0001 restored from the corporation template, with the program's paths pointing at them.
+// folder 0001 restored from the corporation template, with the program's paths pointing at them. The
+// installation lies below a folder with a Japanese name, as an office's often does.
 
 #include "db/DataModule.h"
 #include "db/ErrorReport.h"
@@ -24,9 +25,10 @@ protected:
 
     void SetUp() override
     {
-        env.Set("QZ_COMMON_APPDATA", (root.Path() / "common").string()).Set("QZ_DOCUMENTS", (root.Path() / "docs").string());
+        const std::filesystem::path common = root.Path() / "共有データ（㈱髙橋会計）";
+        env.Set("QZ_COMMON_APPDATA", common.string()).Set("QZ_DOCUMENTS", (root.Path() / "ドキュメント").string());
         env.Set("TEMP", root.Path().string());
-        schema::MakeInstallation({.CommonDataPath = (root.Path() / "common").string(), .FreeRows = 10});
+        schema::MakeInstallation({.CommonDataPath = common.string(), .FreeRows = 10});
         InitSystemPaths(root.Path() / "install" / "bin" / "qzconvert");
         dataFolder = std::filesystem::path(SystemDef().SysDbDir) / "0001";
         schema::RestoreWithTool(TemplateFolder() / "QrvAcc11.610", dataFolder / "qrvacc.fdb");

@@ -215,7 +215,9 @@ CREATE TABLE BUMONMST (
     BNAME VARCHAR(28)
 );
 
--- Which departments a branch manages.
+-- Which departments a branch manages. A department is managed by every facility code a data set can have
+-- (the head office ' ' and 01 to 99) from the moment it exists; writing a branch adds no pairs, so the
+-- conversion's pruning of the pairs a branch does not manage stays done.
 CREATE TABLE SISETUBUM (
     SCODE SCODE_T,
     BCODE BCODE_T,
@@ -416,6 +418,11 @@ CREATE TABLE SIWAKE (
 );
 CREATE INDEX SIWAKE_SWKREC ON SIWAKE (SWKREC);
 CREATE INDEX SIWAKE_SCODE ON SIWAKE (SCODE, HIZUKE);
+-- The next day-in-month and day numbers of a branch are the MAX of these columns for the branch and the
+-- month or day: a descending index leads the MAX straight to its row, so storing an entry costs the same
+-- however many entries the month already holds.
+CREATE DESCENDING INDEX SIWAKE_MDAYNUM ON SIWAKE (SCODE, MNUM, TAISHAKU, MDAYNUM);
+CREATE DESCENDING INDEX SIWAKE_SDAYNUM ON SIWAKE (SCODE, HIZUKE, TAISHAKU, SDAYNUM);
 CREATE INDEX SIWAKE_DNUM ON SIWAKE (DNUM);
 
 -- The journals of the year before (1) and the year before that (2), as the next-year update moves them.

@@ -1,6 +1,8 @@
 // Server-side file operations of the system database: FILEOPERATION, DIRECTORYTEST and
 // LONGTOSHORTFILENAME, run by the Firebird server on its own machine (a UDR module loaded from the
-// server's plugins/udr folder). Paths arrive as UTF-8; every procedure returns one row.
+// server's plugins/udr folder). Paths arrive as the UTF-8 bytes of an OCTETS parameter, untouched by any
+// character set of the database (which could not hold every character of a Japanese folder name); every
+// procedure returns one row.
 
 #define FB_UDR_STATUS_TYPE ::Firebird::ThrowStatusWrapper
 
@@ -17,6 +19,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr unsigned kUtf8 = 4;
+constexpr unsigned kOctets = 1;
 
 template <typename VarChar>
 std::string TextOf(const VarChar& value, bool isNull)
@@ -96,14 +99,15 @@ bool DirectoryTest(const std::string& mode, const std::string& path)
 }  // namespace
 
 /***
-create procedure FILEOPERATION (MODE varchar(10), FILEPATH1 varchar(1024), FILEPATH2 varchar(1024))
+create procedure FILEOPERATION (MODE varchar(10), FILEPATH1 varchar(1024) character set octets,
+    FILEPATH2 varchar(1024) character set octets)
     returns (WBOOL integer) external name 'qzfileops!fileoperation' engine udr;
 ***/
 FB_UDR_BEGIN_PROCEDURE(fileoperation)
     FB_UDR_MESSAGE(InMessage,
         (FB_INTL_VARCHAR(40, kUtf8), mode)
-        (FB_INTL_VARCHAR(4096, kUtf8), path1)
-        (FB_INTL_VARCHAR(4096, kUtf8), path2)
+        (FB_INTL_VARCHAR(1024, kOctets), path1)
+        (FB_INTL_VARCHAR(1024, kOctets), path2)
     );
     FB_UDR_MESSAGE(OutMessage,
         (FB_INTEGER, wbool)
@@ -126,13 +130,13 @@ FB_UDR_BEGIN_PROCEDURE(fileoperation)
 FB_UDR_END_PROCEDURE
 
 /***
-create procedure DIRECTORYTEST (MODE varchar(10), FILEPATH1 varchar(1024))
+create procedure DIRECTORYTEST (MODE varchar(10), FILEPATH1 varchar(1024) character set octets)
     returns (WBOOL integer) external name 'qzfileops!directorytest' engine udr;
 ***/
 FB_UDR_BEGIN_PROCEDURE(directorytest)
     FB_UDR_MESSAGE(InMessage,
         (FB_INTL_VARCHAR(40, kUtf8), mode)
-        (FB_INTL_VARCHAR(4096, kUtf8), path1)
+        (FB_INTL_VARCHAR(1024, kOctets), path1)
     );
     FB_UDR_MESSAGE(OutMessage,
         (FB_INTEGER, wbool)
@@ -155,16 +159,16 @@ FB_UDR_BEGIN_PROCEDURE(directorytest)
 FB_UDR_END_PROCEDURE
 
 /***
-create procedure LONGTOSHORTFILENAME (LONGNAME varchar(1024))
-    returns (SHORTNAME varchar(1024)) external name 'qzfileops!longtoshortfilename' engine udr;
+create procedure LONGTOSHORTFILENAME (LONGNAME varchar(1024) character set octets)
+    returns (SHORTNAME varchar(1024) character set octets) external name 'qzfileops!longtoshortfilename' engine udr;
 ***/
 // This file system has no short names: a name is its own short form.
 FB_UDR_BEGIN_PROCEDURE(longtoshortfilename)
     FB_UDR_MESSAGE(InMessage,
-        (FB_INTL_VARCHAR(4096, kUtf8), longName)
+        (FB_INTL_VARCHAR(1024, kOctets), longName)
     );
     FB_UDR_MESSAGE(OutMessage,
-        (FB_INTL_VARCHAR(4096, kUtf8), shortName)
+        (FB_INTL_VARCHAR(1024, kOctets), shortName)
     );
 
     FB_UDR_EXECUTE_PROCEDURE
