@@ -128,11 +128,16 @@ bool RestoreFDB(TDM& dm, TServiceProtocol protocol, const std::string& host, boo
     return done;
 }
 
-std::vector<std::string> GbakArguments(bool backup, const std::string& logPath, const std::string& source,
+std::vector<std::string> GbakArguments(TGbakAction action, const std::string& logPath, const std::string& source,
                                        const std::string& target)
 {
-    std::vector<std::string> arguments = backup ? std::vector<std::string>{"-b", "-g"}
-                                                : std::vector<std::string>{"-r", "-bu", "4096", "-p", "16384"};
+    // gbak 3 refuses to restore over an existing database with "-r" alone; "-rep" replaces it.
+    std::vector<std::string> arguments;
+    switch (action) {
+    case TGbakAction::Backup: arguments = {"-b", "-g"}; break;
+    case TGbakAction::Restore: arguments = {"-r", "-bu", "4096", "-p", "16384"}; break;
+    case TGbakAction::RestoreReplacing: arguments = {"-rep", "-bu", "4096", "-p", "16384"}; break;
+    }
     arguments.insert(arguments.end(), {"-user", SystemDef().DbUser, "-y", logPath, source, target});
     return arguments;
 }
@@ -144,7 +149,7 @@ bool BackupFDBByTool(TDM& dm, const std::string& host, bool direct, const std::s
         return BackupFDB(dm, TServiceProtocol::Local, "", direct, backupPath, databasePath);
     const fs::path log = fs::path(SystemDef().TempDir) / "gbak.log";
     const std::string database = host.empty() ? databasePath : host + ":" + databasePath;
-    return RunTool(GbakArguments(true, log.string(), database, backupPath), log,
+    return RunTool(GbakArguments(TGbakAction::Backup, log.string(), database, backupPath), log,
                    "バックアップツール(gbak.exe)が起動出来ませんでした。\r処理を終了します。",
                    "バックアップ中にエラーが発生しました。\r")
         .has_value();
@@ -161,7 +166,8 @@ bool RestoreFDBByTool(TDM& dm, const std::string& host, bool replace, const std:
     const fs::path log = fs::path(SystemDef().TempDir) / "gbak.log";
     fs::create_directories(log.parent_path(), error);
     const std::string database = host.empty() ? databasePath : host + ":" + databasePath;
-    if (!RunTool(GbakArguments(false, log.string(), backupPath, database), log,
+    if (!RunTool(GbakArguments(replace ? TGbakAction::RestoreReplacing : TGbakAction::Restore, log.string(), backupPath,
+                               database), log,
                  "レストアツール(gbak.exe)が起動出来ませんでした。\r処理を終了します。",
                  "レストア中にエラーが発生しました。\r"))
         return false;

@@ -30,8 +30,9 @@ bool BackupFDBByTool(TDM& dm, const std::string& host, bool direct, const std::s
 bool RestoreFDBByTool(TDM& dm, const std::string& host, bool replace, const std::string& backupPath,
                       const std::string& databasePath);
 
-// The tool's command-line arguments (without the program), for a backup (true) or a restore.
-std::vector<std::string> GbakArguments(bool backup, const std::string& logPath, const std::string& source,
+// The tool's command-line arguments (without the program).
+enum class TGbakAction { Backup, Restore, RestoreReplacing };
+std::vector<std::string> GbakArguments(TGbakAction action, const std::string& logPath, const std::string& source,
                                        const std::string& target);
 
 // The information block appended to a backup file: CR LF lines "## ..." and KEY=value.

@@ -167,6 +167,11 @@ public:
     TStatement& SetNull(std::string_view name);
     void ClearParams();
 
+    // Frees the prepared statement on the server (it may be prepared again). A table cannot be dropped in
+    // the connection while a statement prepared on it is alive, so a module frees its statements on a work
+    // table before it drops the table.
+    void Free() noexcept { Release(); }
+
     // Executes a statement that returns no rows, or a singleton (then the row is readable).
     void Execute();
     // Opens the result set; Fetch moves to the next row.

@@ -69,6 +69,16 @@ TEST_F(BackupRestoreTest, ToolBackupThenRestoreKeepsEveryRow)
     EXPECT_EQ(CountIn(Folder(3), "SELECT COUNT(*) FROM OPINF"), 0);
 }
 
+TEST_F(BackupRestoreTest, TheToolReplacesAnExistingDatabaseOnlyWhenAsked)
+{
+    // The data database of folder 0001 is restored over with the template of another chart.
+    ASSERT_TRUE(RestoreFDBByTool(DM(), "", true, (test::TemplateFolder() / "QrvAcc21.610").string(), Database().string()));
+    EXPECT_EQ(CountIn(dataFolder, "SELECT DATATYPE FROM ACCDEF1"), 2);
+    EXPECT_FALSE(RestoreFDBByTool(DM(), "", false, (test::TemplateFolder() / "QrvAcc11.610").string(), Database().string()));
+    EXPECT_TRUE(ui.LastText().starts_with("レストア中にエラーが発生しました。")) << ui.LastText();
+    EXPECT_EQ(CountIn(dataFolder, "SELECT DATATYPE FROM ACCDEF1"), 2);
+}
+
 TEST_F(BackupRestoreTest, AToolLogWithErrorTurnsIntoTheFailureMessage)
 {
     const fs::path broken = root.Path() / "broken.fbk";
@@ -83,10 +93,10 @@ TEST_F(BackupRestoreTest, AToolLogWithErrorTurnsIntoTheFailureMessage)
 
 TEST_F(BackupRestoreTest, ThePasswordStaysOffTheCommandLine)
 {
-    const std::vector<std::string> arguments = GbakArguments(true, "/tmp/gbak.log", "/d/qrvacc.fdb", "/d/qrvacc.fbk");
+    const std::vector<std::string> arguments = GbakArguments(TGbakAction::Backup, "/tmp/gbak.log", "/d/qrvacc.fdb", "/d/qrvacc.fbk");
     EXPECT_EQ(arguments, (std::vector<std::string>{"-b", "-g", "-user", "HOLDEX", "-y", "/tmp/gbak.log", "/d/qrvacc.fdb",
                                                    "/d/qrvacc.fbk"}));
-    for (const std::string& argument : GbakArguments(false, "l", "b", "d"))
+    for (const std::string& argument : GbakArguments(TGbakAction::RestoreReplacing, "l", "b", "d"))
         EXPECT_EQ(argument.find("vostar"), std::string::npos);
 }
 

@@ -107,6 +107,48 @@ TEST_F(FirebirdLayerTest, LargeWholeNumbersAreReadExactly)
     EXPECT_THROW(select.AsMoney("BIG"), std::overflow_error);  // no amount of that size: refused, not wrapped
 }
 
+// A work table is created, filled, read and dropped in one connection, while the statements that filled
+// and read it stay the module's: they must be freed before the drop, or the table is "in use".
+TEST_F(FirebirdLayerTest, AWorkTableCanBeDroppedOnceItsStatementsAreFreed)
+{
+    TTransaction tr(attachment);
+    tr.Start();
+    ExecuteImmediate(tr, "RECREATE TABLE WORK_T (K INTEGER NOT NULL PRIMARY KEY, TEXT VARCHAR(20))");
+    tr.CommitRetaining();
+    TStatement fill(tr), read(tr);
+    fill.Prepare("INSERT INTO WORK_T (K, TEXT) VALUES (:K, :TEXT)");
+    for (int k = 1; k <= 3; ++k) {
+        fill.SetInt("K", k).SetString("TEXT", "㈱" + std::to_string(k));
+        fill.Execute();
+    }
+    read.Prepare("SELECT TEXT FROM WORK_T ORDER BY K");
+    read.Open();
+    std::string texts;
+    while (read.Fetch())
+        texts += read.AsString(0);
+    EXPECT_EQ(texts, "㈱1㈱2㈱3");
+    tr.CommitRetaining();
+    // The drop itself is only carried out when its transaction commits: that is where "in use" comes.
+    EXPECT_THROW(
+        {
+            ExecuteImmediate(tr, "DROP TABLE WORK_T");
+            tr.CommitRetaining();
+        },
+        TFbError);
+    tr.RollbackRetaining();
+
+    fill.Free();
+    read.Free();
+    ExecuteImmediate(tr, "DROP TABLE WORK_T");
+    tr.Commit();
+    // A freed statement can be prepared again.
+    tr.Start();
+    read.Prepare("SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = 'WORK_T'");
+    read.Open();
+    ASSERT_TRUE(read.Fetch());
+    EXPECT_EQ(read.AsInt(0), 0);
+}
+
 TEST(NamedParams, LiteralsAndCommentsAreLeftAlone)
 {
     std::vector<std::string> names;
