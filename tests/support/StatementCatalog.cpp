@@ -20,7 +20,6 @@ constexpr TCatalogStatement kStatements[] = {
     {"RECREATE_TABLE_ONETIME_SIWAKE", TStatementDb::Data, R"SQL(RECREATE TABLE ONETIME_SIWAKE( JigyounendoNaibuCD INTEGER NOT NULL,  TORIHIKIBI         CHAR(8)      CHARACTER SET ASCII NOT NULL,  HonsitenNaibuCD    CHAR(8)      CHARACTER SET ASCII NOT NULL,  DenpyouNaibuCD     CHAR(8)      CHARACTER SET ASCII NOT NULL,  TaisyakuKubun      CHAR(1)      CHARACTER SET ASCII NOT NULL,  TEXT               VARCHAR(300) CHARACTER SET SJIS_0208 ,  PRIMARY KEY (JigyounendoNaibuCD,TORIHIKIBI,HonsitenNaibuCD,DenpyouNaibuCD,TaisyakuKubun) );)SQL", 0, true},
     {"DROP_TABLE_ONETIME_SIWAKE", TStatementDb::Data, R"SQL(DROP TABLE ONETIME_SIWAKE)SQL", 0, false},
     {"INSERT_ONETIME_SIWAKE", TStatementDb::Data, R"SQL(INSERT INTO ONETIME_SIWAKE(JigyounendoNaibuCD,TORIHIKIBI,HonsitenNaibuCD,DenpyouNaibuCD,TaisyakuKubun,TEXT) VALUES(:JigyounendoNaibuCD,:TORIHIKIBI,:HonsitenNaibuCD,:DenpyouNaibuCD,:TaisyakuKubun,:TEXT) )SQL", 0, false},
-    {"SELECT_ONETIME_SIWAKE_TEXT_SORTED", TStatementDb::Data, R"SQL(SELECT TEXT FROM ONETIME_SIWAKE ORDER BY JIGYOUNENDONAIBUCD ,TORIHIKIBI ,HONSITENNAIBUCD ,DENPYOUNAIBUCD ,TAISYAKUKUBUN )SQL", 0, false},
     {"SELECT_KAMOKUMST_KCODE_BY_USERCODE", TStatementDb::Data, R"SQL(SELECT KCODE FROM KAMOKUMST WHERE (USERCODE=:USERCODE))SQL", 0, false},
     {"SELECT_HOJOMST_HCODE", TStatementDb::Data, R"SQL(SELECT HCODE FROM HOJOMST WHERE (KCODE=:KCODE) AND (HCODE=:HCODE) )SQL", 0, false},
     {"SELECT_ONETIME_SIWAKE_FIRST_DATE", TStatementDb::Data, R"SQL(SELECT TORIHIKIBI FROM ONETIME_SIWAKE WHERE JigyounendoNaibuCD=:JigyounendoNaibuCD ORDER BY TORIHIKIBI )SQL", 0, false},
@@ -428,9 +427,9 @@ std::vector<TProgramStatement> ProgramStatements()
     std::vector<TProgramStatement> all;
     for (auto&& list : {DbStatements(), schema::SchemaStatements(), ConvertStatements()})
         for (const TNamedStatement& statement : list)
-            all.push_back({std::string(statement.Name), statement.Db, statement.Sql, 0, false});
+            all.push_back({std::string(statement.Name), statement.Db, statement.Sql, 0, false, false});
     for (const TCatalogStatement& entry : kStatements)
-        all.push_back({std::string(entry.Name), entry.Db, std::string(entry.Sql), entry.MinMinor1, entry.Setup});
+        all.push_back({std::string(entry.Name), entry.Db, std::string(entry.Sql), entry.MinMinor1, entry.Setup, true});
     return all;
 }
 

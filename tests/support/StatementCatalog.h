@@ -32,6 +32,7 @@ struct TProgramStatement {
     std::string Sql;
     int MinMinor1;
     bool Setup;
+    bool Pending;  // a statement of a module not written yet
 };
 
 // Every statement the program sends: the modules' own and the pending ones.
