@@ -67,7 +67,8 @@ std::optional<std::string> RunTool(const std::vector<std::string>& arguments, co
     try {
         status = RunChildProcess({.Program = ProgramInFolderOrPath(SystemDef().ProgramPath, "gbak"),
                                   .Arguments = arguments,
-                                  .Environment = {{"ISC_PASSWORD", SystemDef().DbPassword}},
+                                  .Environment = {{"ISC_PASSWORD", SystemDef().DbPassword},
+                                                  {std::string(kFirebirdToolLocale.first), std::string(kFirebirdToolLocale.second)}},
                                   .WhileWaiting = [] { Ui().ProcessEvents(); }});
     } catch (const std::exception& error) {
         ShowMessageDetail(startFailure, error.what(), TMessageKind::Error);

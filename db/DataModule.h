@@ -17,6 +17,8 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 
 namespace qz {
 
@@ -35,6 +37,10 @@ enum class TTotalNameColumn { TotalName, PlusName };
 // configuration, and for the tools that build the product's databases without a start-up.
 fb::TConnectParams ConnectParamsFor(const std::string& database);
 fb::TConnectParams ProductConnectParams(const std::string& database);
+
+// Added to the environment of Firebird's own tools (gbak): they hand file names, which the program gives
+// them as UTF-8, to the file system in the character set of their locale.
+inline constexpr std::pair<std::string_view, std::string_view> kFirebirdToolLocale{"LC_ALL", "C.UTF-8"};
 
 class TDM {
 public:

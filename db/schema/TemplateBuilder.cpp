@@ -190,7 +190,9 @@ void RunGbak(const std::vector<std::string>& arguments, const std::string& what)
     const int status = RunChildProcess({.Program = ProgramInFolderOrPath(CurrentExecutable().parent_path(), "gbak"),
                                         .Arguments = arguments,
                                         .Environment = {{"ISC_USER", std::string(kProductDbUser)},
-                                                        {"ISC_PASSWORD", std::string(kProductDbPassword)}}});
+                                                        {"ISC_PASSWORD", std::string(kProductDbPassword)},
+                                                        {std::string(kFirebirdToolLocale.first),
+                                                         std::string(kFirebirdToolLocale.second)}}});
     if (status != 0)
         throw std::runtime_error(Format("gbak failed (%d) while %s", status, what));
 }
