@@ -20,6 +20,14 @@ public:
     {
         throw std::runtime_error("the application was asked to end after a fatal error, but no front end is installed");
     }
+    // Without a window the dialog's lines are only progress: they are not worth a line on standard error.
+    std::unique_ptr<TProgressDialog> OpenProgress(std::string_view) override { return std::make_unique<TSilentDialog>(); }
+
+private:
+    class TSilentDialog final : public TProgressDialog {
+    public:
+        void SetInfo(std::string_view) override {}
+    };
 };
 
 TUserInterface* gCurrentUi = nullptr;

@@ -17,4 +17,24 @@ void TRecordingUi::ShowMessage(TMessageKind kind, std::string_view text)
     Messages.push_back({kind, std::string(text)});
 }
 
+namespace {
+
+class TRecordedDialog final : public TProgressDialog {
+public:
+    explicit TRecordedDialog(TRecordingUi& ui) : ui_(ui) { ui_.ProgressOpen = true; }
+    ~TRecordedDialog() override { ui_.ProgressOpen = false; }
+    void SetInfo(std::string_view text) override { ui_.ProgressTexts.emplace_back(text); }
+
+private:
+    TRecordingUi& ui_;
+};
+
+}  // namespace
+
+std::unique_ptr<TProgressDialog> TRecordingUi::OpenProgress(std::string_view caption)
+{
+    ProgressTexts.emplace_back(caption);
+    return std::make_unique<TRecordedDialog>(*this);
+}
+
 }  // namespace qz::test
