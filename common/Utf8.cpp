@@ -51,4 +51,12 @@ void AppendUtf8(std::string& out, char32_t cp)
     }
 }
 
+std::size_t CodePointCount(std::string_view text)
+{
+    std::size_t count = 0;
+    for (std::size_t pos = 0; pos < text.size(); ++count)
+        NextCodePoint(text, pos);
+    return count;
+}
+
 }  // namespace qz

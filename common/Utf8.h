@@ -14,4 +14,7 @@ std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& pos);
 
 void AppendUtf8(std::string& out, char32_t cp);
 
+// The number of characters of a UTF-8 text (a malformed byte counts as one).
+std::size_t CodePointCount(std::string_view text);
+
 }  // namespace qz

@@ -280,6 +280,12 @@ void TStatement::Execute()
     });
 }
 
+std::uint64_t TStatement::AffectedRows() const
+{
+    RequirePrepared();
+    return Guarded([&](ThrowStatusWrapper* status) { return raw_->getAffectedRecords(status); });
+}
+
 void TStatement::Open()
 {
     RequirePrepared();

@@ -174,6 +174,8 @@ public:
 
     // Executes a statement that returns no rows, or a singleton (then the row is readable).
     void Execute();
+    // The rows the last Execute inserted, updated or deleted; an update that finds no row gives 0.
+    std::uint64_t AffectedRows() const;
     // Opens the result set; Fetch moves to the next row.
     void Open();
     bool Fetch();

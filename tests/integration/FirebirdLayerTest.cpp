@@ -149,6 +149,26 @@ TEST_F(FirebirdLayerTest, AWorkTableCanBeDroppedOnceItsStatementsAreFreed)
     EXPECT_EQ(read.AsInt(0), 0);
 }
 
+TEST_F(FirebirdLayerTest, AnUpdateTellsHowManyRowsItChanged)
+{
+    TTransaction tr(attachment);
+    tr.Start();
+    TStatement insert(tr), update(tr);
+    insert.Prepare("INSERT INTO T (K, N) VALUES (:K, 1)");
+    for (const char* key : {"a", "b", "c"}) {
+        insert.SetString("K", key);
+        insert.Execute();
+        EXPECT_EQ(insert.AffectedRows(), 1u);
+    }
+    update.Prepare("UPDATE T SET N = N + 1 WHERE K >= :K");
+    update.SetString("K", "b");
+    update.Execute();
+    EXPECT_EQ(update.AffectedRows(), 2u);
+    update.SetString("K", "z");
+    update.Execute();
+    EXPECT_EQ(update.AffectedRows(), 0u);
+}
+
 TEST(NamedParams, LiteralsAndCommentsAreLeftAlone)
 {
     std::vector<std::string> names;
