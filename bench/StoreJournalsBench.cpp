@@ -6,7 +6,7 @@
 #include "common/Date.h"
 #include "common/Format.h"
 #include "common/PeriodCalendar.h"
-#include "tests/support/StatementCatalog.h"
+#include "journal/SiwakeStatements.h"
 #include "tests/support/TemplateDatabase.h"
 
 #include <chrono>
@@ -27,7 +27,7 @@ double EntriesPerSecond(int entries)
     fb::ExecuteImmediate(tr, "INSERT INTO BUMONMST (BCODE, BNAME) VALUES ('10', '営業部')");
     tr.CommitRetaining();
     fb::TStatement store(tr);
-    store.Prepare(test::PendingStatement("SELECT_SP_SIWAKE_INS"));
+    store.Prepare(journal::sql::kInsertJournal);
     const TDate start = TDate::Ymd(2025, 4, 1);
     const auto begin = std::chrono::steady_clock::now();
     for (int n = 0; n < entries; ++n) {

@@ -14,6 +14,7 @@ struct TNamedStatement {
     std::string Name;
     TStatementDb Db;
     std::string Sql;
+    int MinMinor1 = 0;  // data version 6.x the statement needs (the site record of journals came with 6.1)
 };
 
 // The catalog entry of a statement constant, named after the constant.

@@ -1,6 +1,7 @@
 // Journal entries stored through the procedure keep the month and tax totals exactly as the program's
 // re-total computes them, and the carry-forward procedures move a known profit.
 
+#include "journal/SiwakeStatements.h"
 #include "tests/support/StatementCatalog.h"
 #include "tests/support/TemplateDatabase.h"
 
@@ -50,7 +51,7 @@ protected:
     std::int64_t Post(const TEntry& entry)
     {
         fb::TStatement insert(tr);
-        insert.Prepare(PendingStatement("SELECT_SP_SIWAKE_INS"));
+        insert.Prepare(journal::sql::kInsertJournal);
         insert.SetDate("HIZUKE", entry.Date).SetInt("MNUM", entry.Slot).SetInt("KESSAN", 0).SetString("SCODE", entry.Branch);
         const auto side = [&](const char* prefix, const TSide& s) {
             const std::string p = prefix;
@@ -222,7 +223,7 @@ TEST_F(JournalTotals, CorrectingAnEntryReplacesItsFigures)
     const std::string sales = FirstCode("BPFLG='P' AND DAC=2 AND GROUPM2 LIKE '4%'");
     const std::int64_t rec = Post({TDate::Ymd(2025, 4, 10), 1, {"10100", 1000}, {sales, 1000}});
     fb::TStatement update(tr);
-    update.Prepare(PendingStatement("SELECT_SP_SIWAKE_UPD"));
+    update.Prepare(journal::sql::kUpdateJournal);
     update.SetInt("REC", rec).SetInt("SWKREC", rec).SetInt("SWKNO", 1).SetInt("DELFLG", 0);
     update.SetDate("HIZUKE", TDate::Ymd(2025, 4, 11)).SetInt("MNUM", 1).SetString("SCODE", " ");
     update.SetString("L_KCODE", "10100").SetMoney("L_NUK", TMoney::FromYen(1500));

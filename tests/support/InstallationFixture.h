@@ -16,6 +16,21 @@
 
 namespace qz::test {
 
+// A ready local installation below root, with the program's paths pointing at it and the data database of
+// folder 0001 restored from the corporation template; returns that folder.
+inline std::filesystem::path MakeLocalInstallation(const std::filesystem::path& root, TScopedEnv& env)
+{
+    const std::filesystem::path common = root / "共有データ（㈱髙橋会計）";
+    env.Set("QZ_COMMON_APPDATA", common.string()).Set("QZ_DOCUMENTS", (root / "ドキュメント").string());
+    env.Set("TEMP", root.string());
+    schema::MakeInstallation({.CommonDataPath = common.string(), .FreeRows = 10});
+    InitSystemPaths(root / "install" / "bin" / "qzconvert");
+    const std::filesystem::path dataFolder = std::filesystem::path(SystemDef().SysDbDir) / "0001";
+    schema::RestoreWithTool(TemplateFolder() / "QrvAcc11.610", dataFolder / "qrvacc.fdb");
+    SystemDef().DataDir = dataFolder.string();
+    return dataFolder;
+}
+
 class TInstallationFixture : public ::testing::Test {
 protected:
     TTempFolder root;
@@ -25,14 +40,7 @@ protected:
 
     void SetUp() override
     {
-        const std::filesystem::path common = root.Path() / "共有データ（㈱髙橋会計）";
-        env.Set("QZ_COMMON_APPDATA", common.string()).Set("QZ_DOCUMENTS", (root.Path() / "ドキュメント").string());
-        env.Set("TEMP", root.Path().string());
-        schema::MakeInstallation({.CommonDataPath = common.string(), .FreeRows = 10});
-        InitSystemPaths(root.Path() / "install" / "bin" / "qzconvert");
-        dataFolder = std::filesystem::path(SystemDef().SysDbDir) / "0001";
-        schema::RestoreWithTool(TemplateFolder() / "QrvAcc11.610", dataFolder / "qrvacc.fdb");
-        SystemDef().DataDir = dataFolder.string();
+        dataFolder = MakeLocalInstallation(root.Path(), env);
         ResetDbFatalForTests();
     }
 
