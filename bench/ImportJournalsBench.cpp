@@ -1,0 +1,284 @@
+// Importing journal files of 10 000 and 100 000 lines as the conversion imports them (TAB separator, every
+// branch, the import log, the voucher number read, the totals trigger switched off), next to the
+// database's own floor measured in the same run: the rows the import stored, inserted again into a fresh
+// database as plain INSERT INTO SIWAKE through one prepared statement, with the same trigger state.
+//
+// Prints the entries per second of the import and of the floor for each size and the peak memory after
+// each import. Targets: the import at least a third of the floor; its rate at 100 000 at least 80 % of
+// its rate at 10 000; peak memory flat in the number of lines. The last line reads "import/floor R".
+
+#include "common/Cp932.h"
+#include "common/Format.h"
+#include "journal/z5SiwakeIO.h"
+#include "tests/support/InstallationFixture.h"
+#include "tests/support/StatementCatalog.h"
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <variant>
+
+namespace {
+
+using namespace qz;
+namespace fs = std::filesystem;
+using TClock = std::chrono::steady_clock;
+
+constexpr std::string_view kCompany = "株式会社ベンチ商事";
+constexpr int kCommitEvery = 1000;  // entries, as the import commits
+
+// One kind of entry of the generated mix: accounts by user code, sub-accounts of the bank account, the
+// two departments, the categories of the accounts (0), tax included, excluded, or none.
+struct TEntryKind {
+    const char* Debit;
+    const char* DebitSub;
+    const char* Credit;
+    const char* CreditSub;
+    const char* CalcMode;
+    const char* Summary;
+};
+constexpr TEntryKind kMix[] = {
+    {"101", "", "411", "", "0", "雑売上 現金"},
+    {"103", "001", "401", "", "0", "商品売上 振込"},
+    {"452", "", "103", "002", "0", "商品仕入 振込"},
+    {"673", "", "101", "", "1", "事務用品 税抜"},
+    {"657", "", "103", "001", "2", "保険料"},
+    {"101", "", "900", "", "2", "受取利息"},
+    {"652", "", "101", "", "0", "水道光熱費"},
+};
+
+void Exec(std::string_view sql)
+{
+    fb::TTransactionScope scope(DM().IBTransactionDAT);
+    fb::ExecuteImmediate(DM().IBTransactionDAT, sql);
+    scope.Commit();
+}
+
+// The data set of a run: a restored template with two departments, two bank sub-accounts, the company
+// name, the trigger off; attached through the data module with its basic information read.
+void PrepareDataSet(const fs::path& folder)
+{
+    schema::RestoreWithTool(test::TemplateFolder() / "QrvAcc11.610", folder / "qrvacc.fdb");
+    SystemDef().DataDir = folder.string();
+    if (!DM().fnAccDatConnected("", "", false))
+        throw std::runtime_error("the data database cannot be attached");
+    Exec(Format("UPDATE ACCDEF1 SET SHOUGOU='%s'", kCompany));
+    Exec("INSERT INTO BUMONMST (BCODE, BNAME) VALUES ('10', '営業部')");
+    Exec("INSERT INTO BUMONMST (BCODE, BNAME) VALUES ('20', '管理部')");
+    for (const char* sub : {"001", "002"}) {
+        Exec(Format("INSERT INTO HOJOMST (KCODE, HCODE, HNAME, BPFLG) VALUES ('10300', '%s', '銀行%s', 'B')", sub, sub));
+        Exec(Format("EXECUTE PROCEDURE SP_HOJO_KAMOKUSZ_INS ' ', '10300', '%s'", sub));
+    }
+    Exec(test::PendingStatement("ALTER_TRIGGER_SIWAKE_AFTER_INSERT_INACTIVE"));
+    if (!DM().fnGetAccInfo())
+        throw std::runtime_error("the basic information cannot be read");
+}
+
+// Writes the journal file line by line, as the journal conversion writes it.
+void WriteJournalFile(const fs::path& file, int lines)
+{
+    std::ofstream out(file, std::ios::binary);
+    out << EncodeCp932(kCompany) << "\r\n";
+    const TDate start = TDate::Ymd(2025, 4, 1);
+    for (int n = 0; n < lines; ++n) {
+        const TEntryKind& kind = kMix[n % std::size(kMix)];
+        const TDate date(start.Serial() + n % 365);
+        const char* department = n % 2 == 0 ? "10" : "20";
+        const std::string line =
+            Format("%s\t0\t%d\t%d\t\t\t%s\t%s\t%s\t0\t\t%s\t%s\t%s\t0\t%d\t0\t0\t1\t%s\t0\t\"%s %d\"\t\"取引先\"\t0\t0\t\"\"\t\t\t\t2025/05/01",
+                   date.ToText(), n + 1, n / 10 + 1, kind.Debit, kind.DebitSub, department, kind.Credit, kind.CreditSub,
+                   department, 1000 + n % 9000, kind.CalcMode, kind.Summary, n);
+        out << EncodeCp932(line) << "\r\n";
+    }
+    if (!out.flush())
+        throw std::runtime_error("the journal file cannot be written");
+}
+
+long PeakMemoryKb()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+struct TImportResult {
+    double Rate = 0;
+    long PeakKb = 0;
+    long PageCacheKb = 0;  // the engine's page cache of the data database, which fills as the database grows
+};
+
+long PageCacheKb()
+{
+    fb::TTransactionScope scope(DM().IBTransactionDAT);
+    fb::TStatement query(DM().IBTransactionDAT);
+    query.Prepare("SELECT MON$PAGE_BUFFERS * MON$PAGE_SIZE / 1024 FROM MON$DATABASE");
+    query.Open();
+    return query.Fetch() ? static_cast<long>(query.AsInt(0)) : 0;
+}
+
+TImportResult ImportJournals(const fs::path& folder, int lines)
+{
+    PrepareDataSet(folder);
+    const fs::path file = folder / "SIWAKE.TXT";
+    WriteJournalFile(file, lines);
+    TSiwakeTextIO io;
+    io.SetTransaction(DM().IBTransactionDAT);
+    io.AllBranches = true;
+    io.BranchCode = "01";
+    io.RespectLock = false;
+    io.WriteImportLog = true;
+    io.ReadVoucherNo = true;
+    const auto begin = TClock::now();
+    if (!io.Import(file, "\t"))
+        throw std::runtime_error("the journal file was refused");
+    const double seconds = std::chrono::duration<double>(TClock::now() - begin).count();
+    if (io.ImportedCount != lines)
+        throw std::runtime_error(Format("%d lines rejected, the first: %s", io.RejectedCount,
+                                        io.RejectedLines.empty() ? "" : io.RejectedLines.front()));
+    const TImportResult result{lines / seconds, PeakMemoryKb(), PageCacheKb()};
+    DM().AccDatDisconnect("", false, false);
+    return result;
+}
+
+// The columns of SIWAKE the floor copies (the time stamps aside) and how each is read and bound.
+enum class TKind { Int, Text, Money, Date };
+struct TColumn {
+    const char* Name;
+    TKind Kind;
+};
+constexpr TColumn kColumns[] = {
+    {"REC", TKind::Int}, {"SWKREC", TKind::Int}, {"SWKNO", TKind::Int}, {"SITREC", TKind::Int}, {"DELFLG", TKind::Int},
+    {"TAISHAKU", TKind::Int}, {"HIZUKE", TKind::Date}, {"MNUM", TKind::Int}, {"KESSAN", TKind::Int},
+    {"SDAYNUM", TKind::Int}, {"MDAYNUM", TKind::Int}, {"DNUM", TKind::Int}, {"SNUM", TKind::Int}, {"SCODE", TKind::Text},
+    {"KGROUP", TKind::Text}, {"KCODE", TKind::Text}, {"HCODE", TKind::Text}, {"BCODE", TKind::Text},
+    {"KNAME", TKind::Text}, {"HNAME", TKind::Text}, {"BNAME", TKind::Text}, {"TAXCODE", TKind::Int},
+    {"TAXUH", TKind::Int}, {"TAXDC", TKind::Int}, {"NUK", TKind::Money}, {"ZEI", TKind::Money}, {"RIT", TKind::Money},
+    {"SIKIN", TKind::Int}, {"AITE_KCODE", TKind::Text}, {"AITE_HCODE", TKind::Text}, {"AITE_BCODE", TKind::Text},
+    {"KINGAKU", TKind::Money}, {"ZEIGAKU", TKind::Money}, {"ZEIRITUNO", TKind::Int}, {"AUTCALCU", TKind::Int},
+    {"TAXCALCU", TKind::Int}, {"OLDRATE", TKind::Int}, {"TEKCODE", TKind::Int}, {"TEKTEXT", TKind::Text},
+    {"TORCODE", TKind::Int}, {"TORTEXT", TKind::Text}, {"FUSEN1", TKind::Int}, {"FUSEN2", TKind::Int},
+    {"FUSEN3", TKind::Int}, {"FUSEN4", TKind::Int}, {"FUSEN5", TKind::Int}, {"COMMENT", TKind::Text},
+    {"AO_COMMENT", TKind::Text}, {"LOCALFLG", TKind::Int}, {"RESERVE1", TKind::Int}, {"RESERVE2", TKind::Int},
+    {"OPNCODE", TKind::Int},
+};
+
+using TValue = std::variant<std::monostate, std::int64_t, std::string, TMoney, TDate>;
+
+std::string ColumnList(std::string_view prefix)
+{
+    std::string list;
+    for (const TColumn& column : kColumns)
+        list += (list.empty() ? "" : ",") + std::string(prefix) + column.Name;
+    return list;
+}
+
+TValue ReadValue(const fb::TStatement& query, const TColumn& column)
+{
+    if (query.IsNull(column.Name))
+        return {};
+    switch (column.Kind) {
+    case TKind::Int: return query.AsInt(column.Name);
+    case TKind::Text: return query.AsString(column.Name);
+    case TKind::Money: return query.AsMoney(column.Name);
+    case TKind::Date: return query.AsDate(column.Name);
+    }
+    return {};
+}
+
+void BindValue(fb::TStatement& insert, const char* name, const TValue& value)
+{
+    if (const auto* number = std::get_if<std::int64_t>(&value))
+        insert.SetInt(name, *number);
+    else if (const auto* text = std::get_if<std::string>(&value))
+        insert.SetString(name, *text);
+    else if (const auto* money = std::get_if<TMoney>(&value))
+        insert.SetMoney(name, *money);
+    else if (const auto* date = std::get_if<TDate>(&value))
+        insert.SetDate(name, *date);
+    else
+        insert.SetNull(name);
+}
+
+// Entries per second of inserting the imported database's rows into a fresh one; only the binding,
+// the inserts and the commits are timed, not the reading of the source rows.
+double FloorRate(const fs::path& imported)
+{
+    fb::TAttachment source = fb::TAttachment::Attach(ProductConnectParams(imported.string()));
+    fb::TTransaction read(source);
+    read.Start();
+    fb::TStatement rows(read);
+    rows.Prepare("SELECT " + ColumnList("") + " FROM SIWAKE ORDER BY REC");
+
+    test::TRestoredTemplate target(11);
+    fb::TTransaction write(target.Attachment());
+    write.Start();
+    fb::ExecuteImmediate(write, test::PendingStatement("ALTER_TRIGGER_SIWAKE_AFTER_INSERT_INACTIVE"));
+    write.CommitRetaining();
+    fb::TStatement insert(write);
+    insert.Prepare("INSERT INTO SIWAKE (" + ColumnList("") + ",UTIME) VALUES (" + ColumnList(":") + ",CURRENT_TIMESTAMP)");
+
+    std::vector<TValue> values(std::size(kColumns));
+    TClock::duration inserting{};
+    int inserted = 0;
+    rows.Open();
+    while (rows.Fetch()) {
+        for (std::size_t i = 0; i < std::size(kColumns); ++i)
+            values[i] = ReadValue(rows, kColumns[i]);
+        const auto begin = TClock::now();
+        for (std::size_t i = 0; i < std::size(kColumns); ++i)
+            BindValue(insert, kColumns[i].Name, values[i]);
+        insert.Execute();
+        if (++inserted % (2 * kCommitEvery) == 0)
+            write.CommitRetaining();
+        inserting += TClock::now() - begin;
+    }
+    const auto begin = TClock::now();
+    write.Commit();
+    inserting += TClock::now() - begin;
+    return inserted / 2 / std::chrono::duration<double>(inserting).count();
+}
+
+}  // namespace
+
+int main()
+{
+    try {
+        test::TTempFolder root;
+        test::TScopedEnv env;
+        // Each size gets a data folder of its own beside the installation's first one.
+        const fs::path data = test::MakeLocalInstallation(root.Path(), env).parent_path();
+        constexpr int kSizes[] = {10000, 100000};
+        const fs::path folders[] = {data / "0002", data / "0003"};
+
+        // Both imports before both floors, so that the peak memory after each import is the import's.
+        TImportResult imports[2];
+        for (int i = 0; i < 2; ++i) {
+            imports[i] = ImportJournals(folders[i], kSizes[i]);
+            std::printf("%7d lines: import %8.0f entries/s, peak memory %ld KB\n", kSizes[i], imports[i].Rate, imports[i].PeakKb);
+            std::fflush(stdout);
+        }
+        double floors[2];
+        for (int i = 0; i < 2; ++i) {
+            floors[i] = FloorRate(folders[i] / "qrvacc.fdb");
+            std::printf("%7d lines: floor  %8.0f entries/s, import/floor %.2f\n", kSizes[i], floors[i], imports[i].Rate / floors[i]);
+            std::fflush(stdout);
+        }
+        const double growth = imports[1].Rate / imports[0].Rate;
+        const double ratio = imports[1].Rate / floors[1];
+        // The file is streamed: what peak memory may gain from 10 000 to 100 000 lines is the engine's page
+        // cache filling up with the larger database, not the import's own memory.
+        const long memoryGrowth = imports[1].PeakKb - imports[0].PeakKb;
+        const bool memoryFlat = memoryGrowth <= imports[1].PageCacheKb;
+        std::printf("import rate at 100000 / at 10000 = %.2f (%s: at least 0.80)\n", growth, growth >= 0.8 ? "met" : "NOT met");
+        std::printf("peak memory grew %ld KB from 10000 to 100000 lines, the engine's page cache is %ld KB (%s: within it)\n",
+                    memoryGrowth, imports[1].PageCacheKb, memoryFlat ? "met" : "NOT met");
+        std::printf("import/floor at 100000 = %.2f (%s: at least 0.33)\n", ratio, ratio >= 1.0 / 3 ? "met" : "NOT met");
+        std::printf("import/floor %.2f\n", ratio);
+        return growth >= 0.8 && ratio >= 1.0 / 3 && memoryFlat ? 0 : 1;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 2;
+    }
+}
