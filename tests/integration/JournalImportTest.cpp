@@ -164,6 +164,17 @@ TEST_F(JournalImport, AFileOfAnotherCompanyOrAlreadyImportedIsRefusedWithNothing
     EXPECT_EQ(text.find(".Lock"), text.rfind(".Lock"));
 }
 
+// The header is the line whose first field is the company name: a name that merely begins the entry lines
+// does not make them headers.
+TEST_F(JournalImport, ACompanyNameThatBeginsTheEntryLinesHidesNone)
+{
+    SetInfo("SHOUGOU='2025'");
+    WriteFile({TLine{}.Text()}, "2025");
+    ASSERT_TRUE(io.Import(file, "\t"));
+    EXPECT_EQ(io.ImportedCount, 1);
+    EXPECT_EQ(Entries(), 1);
+}
+
 TEST_F(JournalImport, ALineWhoseFieldsDoNotCountOutIsRejectedAndTheImportGoesOn)
 {
     const std::string line = TLine{}.Text();
