@@ -84,33 +84,6 @@ TTaxInput Sale(std::int64_t amount, int mode, TDate date)
     return input;
 }
 
-TEST(EntryTax, InclusiveAndExclusiveAtEachRate)
-{
-    struct TCase {
-        TDate Date;
-        int Mode;
-        std::int64_t Amount, Net, Tax, Gross;
-    };
-    const TCase cases[] = {
-        {TDate::Ymd(1990, 6, 1), 0, 10000, 9709, 291, 10000},  // 10000 × 3/103 = 291.26
-        {TDate::Ymd(2000, 6, 1), 0, 10000, 9524, 476, 10000},  // 10000 × 5/105 = 476.19
-        {TDate::Ymd(2015, 6, 1), 0, 10000, 9260, 740, 10000},  // 10000 × 8/108 = 740.74
-        {TDate::Ymd(1990, 6, 1), 1, 999, 999, 29, 1028},       // 999 × 3 % = 29.97
-        {TDate::Ymd(2000, 6, 1), 1, 999, 999, 49, 1048},       // 999 × 5 % = 49.95
-        {TDate::Ymd(2015, 6, 1), 1, 999, 999, 79, 1078},       // 999 × 8 % = 79.92
-    };
-    for (const TCase& c : cases) {
-        const std::optional<TEntryTax> tax = ComputeEntryTax(Sale(c.Amount, c.Mode, c.Date));
-        ASSERT_TRUE(tax) << c.Date.ToText();
-        EXPECT_EQ(tax->Credit.Net, TMoney::FromYen(c.Net)) << c.Date.ToText();
-        EXPECT_EQ(tax->Credit.Tax, TMoney::FromYen(c.Tax)) << c.Date.ToText();
-        EXPECT_EQ(tax->Debit.Net, TMoney::FromYen(c.Gross)) << c.Date.ToText();
-        EXPECT_EQ(tax->Debit.Tax, TMoney()) << c.Date.ToText();
-        EXPECT_EQ(tax->Debit.Rate, TMoney()) << c.Date.ToText();
-        EXPECT_EQ(tax->Tax, TMoney::FromYen(c.Tax)) << c.Date.ToText();
-    }
-}
-
 TEST(EntryTax, EachTaxedSideRoundsAsItsKindAndBothCarryTheSameGross)
 {
     TTaxInput input = Sale(1000, 0, TDate::Ymd(2015, 6, 1));
