@@ -5,6 +5,7 @@
 #include "common/Format.h"
 #include "journal/z5SiwakeIO.h"
 #include "tests/support/InstallationFixture.h"
+#include "tests/support/JournalLine.h"
 
 #include <gtest/gtest.h>
 
@@ -19,37 +20,7 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view kCompany = "株式会社テスト商事";
 
-// A line of the journal file in the layout the journal conversion writes, its fields by name. The default
-// entry is cash (101, outside the tax) against miscellaneous sales (411, taxable sales through its account).
-struct TLine {
-    std::string Date = "2025/04/10";
-    std::string Kessan = "0";
-    std::string Dnum = "1";
-    std::string Branch;
-    std::string Debit = "101", DebitSub, DebitDept, DebitTax = "0";
-    std::string Credit = "411", CreditSub, CreditDept, CreditTax = "0";
-    std::string Amount = "1000";
-    std::string Tax = "0";
-    std::string AutoCalc = "1";
-    std::string CalcMode = "0";
-    std::string OldRate = "0";
-    std::string Summary = "\"売上\"";
-    std::string Fusen1 = "0";
-
-    std::vector<std::string> Fields() const
-    {
-        return {Date,   Kessan,    Dnum,       "",        Branch,   "",      Debit,   DebitSub,  DebitDept, DebitTax,
-                "",     Credit,    CreditSub,  CreditDept, CreditTax, Amount, Tax,     "0",       AutoCalc,  CalcMode,
-                OldRate, Summary,  "\"\"",     Fusen1,    "0",       "\"\"",  "",      "",        "",        "2025/05/01"};
-    }
-    std::string Text() const
-    {
-        std::string text;
-        for (const std::string& field : Fields())
-            text += (text.empty() ? "" : "\t") + field;
-        return text;
-    }
-};
+using TLine = TJournalLine;
 
 // One stored row of an entry, found by its summary.
 struct TStoredSide {

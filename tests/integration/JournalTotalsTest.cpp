@@ -1,9 +1,11 @@
 // Journal entries stored through the procedure keep the month and tax totals exactly as the program's
 // re-total computes them, and the carry-forward procedures move a known profit.
 
+#include "common/Format.h"
 #include "journal/SiwakeStatements.h"
 #include "tests/support/StatementCatalog.h"
 #include "tests/support/TemplateDatabase.h"
+#include "writer/DataKakikomi_Statements.h"
 
 #include <gtest/gtest.h>
 
@@ -94,10 +96,11 @@ protected:
     // The program's own re-total: the procedure it creates, read to its end, dropped again.
     void ReTotal()
     {
-        fb::ExecuteImmediate(tr, PendingStatement("RECREATE_PROCEDURE_ONETIME_PRCOC"));
+        fb::ExecuteImmediate(tr, writer::sql::kCreateReTotalException);
+        fb::ExecuteImmediate(tr, writer::sql::kCreateReTotal);
         tr.CommitRetaining();
         fb::TStatement run(tr);
-        run.Prepare(PendingStatement("SELECT_ONETIME_PRCOC"));
+        run.Prepare(writer::sql::kRunReTotal);
         run.Open();
         while (run.Fetch()) {
         }
@@ -150,10 +153,12 @@ TEST_F(JournalTotals, ASecondYearAfterAClearStoresFromTheFirstNumberAgain)
     const std::string sales = FirstCode("BPFLG='P' AND DAC=2 AND GROUPM2 LIKE '4%'");
     Post({TDate::Ymd(2024, 4, 10), 1, {"10100", 1000}, {sales, 1000}});
     Post({TDate::Ymd(2024, 4, 11), 1, {"10100", 2000}, {sales, 2000}});
-    for (const char* clear : {"DELETE_KAKOSIWAKE1_ALL", "DELETE_KAKOSIWAKE2_ALL", "DELETE_SIWAKE_ALL",
-                              "UPDATE_KAMOKU_SZ_CLEAR_KISHU", "UPDATE_KAMOKU_MS_CLEAR_TOTALS", "UPDATE_KAMOKU_TAX_CLEAR",
-                              "UPDATE_SISETUMST_CLEAR_SIWAKECOUNT", "SET_GENERATOR_SIWAKE_REC_GEN", "SET_GENERATOR_SIWAKE00_GEN"})
-        fb::ExecuteImmediate(tr, PendingStatement(clear));
+    using namespace writer::sql;
+    for (const std::string_view clear : {kDeletePastJournals1, kDeletePastJournals2, kDeleteJournals, kClearOpeningBalances,
+                                         kClearMonthTotals, kClearTaxTotals, kClearJournalCounts})
+        fb::ExecuteImmediate(tr, clear);
+    for (const std::string& generator : JournalGenerators())
+        fb::ExecuteImmediate(tr, Format(qz::sql::kSetGenerator, generator, 0));
     EXPECT_EQ(Amount("SELECT COUNT(*) FROM SIWAKE2"), 0);
 
     EXPECT_EQ(Post({TDate::Ymd(2025, 4, 10), 1, {"10100", 3000}, {sales, 3000}}), 1);

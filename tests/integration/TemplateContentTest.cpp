@@ -4,6 +4,7 @@
 #include "db/schema/StandardCharts.h"
 #include "tests/support/StatementCatalog.h"
 #include "tests/support/TemplateDatabase.h"
+#include "writer/DataKakikomi_Statements.h"
 
 #include <gtest/gtest.h>
 
@@ -99,14 +100,14 @@ TEST_F(SchemaBehaviour, SubAccountBalanceRowsComeFromTheProcedure)
 {
     Exec("INSERT INTO SISETUMST (SCODE, SNAME) VALUES ('01', '支店')");
     fb::TStatement insert(tr);
-    insert.Prepare(PendingStatement("INSERT_HOJOMST"));
+    insert.Prepare(writer::sql::kInsertSubAccount);
     insert.SetString("KCODE", "10200").SetString("HCODE", "001").SetString("HNAME", "㈱①Ⅲ髙～銀行");
     insert.SetInt("TAX_LCODE", 910).SetInt("TAX_RCODE", 910).SetString("BPFLG", "B");
     insert.Execute();
     EXPECT_EQ(QueryInt(tr, "SELECT COUNT(*) FROM KAMOKU_SZ WHERE KCODE = '10200' AND HCODE = '001'"), 0);
 
     fb::TStatement procedure(tr);
-    procedure.Prepare(PendingStatement("SELECT_SP_HOJO_KAMOKUSZ_INS"));
+    procedure.Prepare(writer::sql::kCreateSubAccountBalances);
     procedure.SetString("PSCODE", " ").SetString("PKCODE", "10200").SetString("PHCODE", "001");
     procedure.Open();
     int rows = 0;
