@@ -405,60 +405,12 @@ TEST_F(JournalImport, ADatabaseFailureRollsBackToTheLastCommitAndIsPassedOn)
 // interest untaxed, all truncated.
 TEST_F(JournalImport, TotalsFollowTheImportedLines)
 {
-    std::vector<TLine> lines;
-    using TKey = std::pair<std::string, int>;  // user code or tax class, slot
-    std::map<TKey, std::array<std::int64_t, 4>> accounts;  // debit net, debit tax, credit net, credit tax
-    std::map<TKey, std::array<std::int64_t, 2>> taxes;     // debit, credit
-    for (int i = 0; i < 60; ++i) {
-        const TDate date(TDate::Ymd(2025, 4, 1).Serial() + 6 * i);
-        const int month = (date.Year() * 12 + date.Month()) - (2025 * 12 + 4);
-        const int slot = month + month / 3 + 1;  // a settlement slot follows every third month
-        TLine line = Summarised(Format("合計%d", i));
-        line.Date = date.ToText();
-        line.Dnum = std::to_string(i + 1);
-        const std::int64_t amount = 1000 + 37 * i;
-        line.Amount = std::to_string(amount);
-        if (i % 3 == 0) {  // cash sale, tax included
-            const std::int64_t tax = amount * 8 / 108;
-            accounts[{"101", slot}][0] += amount;
-            accounts[{"411", slot}][2] += amount - tax;
-            accounts[{"411", slot}][3] += tax;
-            taxes[{"1", slot}][1] += tax;
-        } else if (i % 3 == 1) {  // purchase paid in cash, tax excluded
-            line.Debit = "673", line.Credit = "101", line.CalcMode = "1";
-            const std::int64_t tax = amount * 8 / 100;
-            accounts[{"673", slot}][0] += amount;
-            accounts[{"673", slot}][1] += tax;
-            accounts[{"101", slot}][2] += amount + tax;
-            taxes[{"2", slot}][0] += tax;
-        } else {  // interest received
-            line.Credit = "900";
-            accounts[{"101", slot}][0] += amount;
-            accounts[{"900", slot}][2] += amount;
-        }
-        lines.push_back(line);
-    }
-    ASSERT_TRUE(Import(lines));
+    const TJournalMix year = MixedYear(60);
+    ASSERT_TRUE(Import(year.Lines));
     ASSERT_EQ(io.ImportedCount, 60) << (io.RejectedLines.empty() ? "" : io.RejectedLines[0]);
-
-    fb::TTransactionScope scope(DM().IBTransactionDAT);
-    std::map<TKey, std::array<std::int64_t, 4>> storedAccounts;
-    fb::TStatement query(DM().IBTransactionDAT);
-    query.Prepare("SELECT K.USERCODE,M.MNUM,M.KAR_NUK,M.KAR_TAX,M.KAS_NUK,M.KAS_TAX FROM KAMOKU_MS M "
-                  "JOIN KAMOKUMST K ON K.KCODE=M.KCODE WHERE M.KAR_NUK<>0 OR M.KAR_TAX<>0 OR M.KAS_NUK<>0 OR M.KAS_TAX<>0");
-    query.Open();
-    while (query.Fetch())
-        storedAccounts[{query.AsString(0), static_cast<int>(query.AsInt(1))}] = {
-            query.AsMoney(2).RoundedYen(), query.AsMoney(3).RoundedYen(), query.AsMoney(4).RoundedYen(), query.AsMoney(5).RoundedYen()};
-    EXPECT_EQ(storedAccounts, accounts);
-
-    std::map<TKey, std::array<std::int64_t, 2>> storedTaxes;
-    query.Prepare("SELECT KKUBUN,MNUM,KAR,KAS FROM KAMOKU_TAX WHERE KAR<>0 OR KAS<>0");
-    query.Open();
-    while (query.Fetch())
-        storedTaxes[{query.AsString(0), static_cast<int>(query.AsInt(1))}] = {query.AsMoney(2).RoundedYen(), query.AsMoney(3).RoundedYen()};
-    EXPECT_EQ(storedTaxes, taxes);
-    EXPECT_EQ(QueryInt(DM().IBTransactionDAT, "SELECT SIWAKECOUNT FROM SISETUMST WHERE SCODE=' '"), 60);
+    EXPECT_EQ(StoredAccountTotals(DM().IBTransactionDAT), year.Accounts);
+    EXPECT_EQ(StoredTaxTotals(DM().IBTransactionDAT), year.Taxes);
+    EXPECT_EQ(QueryData("SELECT SIWAKECOUNT FROM SISETUMST WHERE SCODE=' '"), 60);
 }
 
 }  // namespace

@@ -2,7 +2,13 @@
 // Journal lines in the layout the journal conversion writes for the text import, for the tests of the
 // import and of the writer that posts them.
 
+#include "db/Firebird.h"
+
+#include <array>
+#include <cstdint>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qz::test {
@@ -38,5 +44,24 @@ struct TJournalLine {
         return text;
     }
 };
+
+// Balance totals by (user code or tax class, balance slot).
+using TTotalsKey = std::pair<std::string, int>;
+using TAccountTotals = std::map<TTotalsKey, std::array<std::int64_t, 4>>;  // debit net, debit tax, credit net, credit tax
+using TTaxTotals = std::map<TTotalsKey, std::array<std::int64_t, 2>>;       // debit, credit
+
+// A year of entries from 2025-04-01 on, every sixth day, named "合計0", "合計1", ...: cash sales with the
+// tax included, purchases paid in cash with the tax excluded, interest received; with the totals the
+// balance tables must show for them, worked out here from the amounts and the 8 % of those dates.
+struct TJournalMix {
+    std::vector<TJournalLine> Lines;
+    TAccountTotals Accounts;
+    TTaxTotals Taxes;
+};
+TJournalMix MixedYear(int count);
+
+// What the balance tables hold, every row that is not all zero.
+TAccountTotals StoredAccountTotals(fb::TTransaction& transaction);
+TTaxTotals StoredTaxTotals(fb::TTransaction& transaction);
 
 }  // namespace qz::test
