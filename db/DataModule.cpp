@@ -382,13 +382,17 @@ int TDM::GetSiwakeCount(const std::optional<std::string>& branch)
 
 TSpecialCode TDM::SetSystemCode(const std::string& accountName)
 {
-    return RunReported(IBTransactionDAT, "TDM.SetSystemCode", "", TSpecialCode{}, [&] {
-        fb::TStatement statement(IBTransactionDAT);
-        statement.Prepare(sql::kSelectSpecialAccount);
-        statement.SetString("NAME", accountName);
-        statement.Open();
-        return statement.Fetch() ? TSpecialCode{statement.AsString("KCODE"), statement.AsString("USERCODE")} : TSpecialCode{};
-    });
+    return RunReported(IBTransactionDAT, "TDM.SetSystemCode", "", TSpecialCode{},
+                       [&] { return ReadSpecialCode(IBTransactionDAT, accountName); });
+}
+
+TSpecialCode ReadSpecialCode(fb::TTransaction& transaction, std::string_view accountName)
+{
+    fb::TStatement statement(transaction);
+    statement.Prepare(sql::kSelectSpecialAccount);
+    statement.SetString("NAME", accountName);
+    statement.Open();
+    return statement.Fetch() ? TSpecialCode{statement.AsString("KCODE"), statement.AsString("USERCODE")} : TSpecialCode{};
 }
 
 std::string TDM::UserCodeOf(const std::string& systemCode)

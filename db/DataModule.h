@@ -94,7 +94,8 @@ public:
     int GetYukouSiwakeCount(const std::optional<std::string>& branch);
     int GetUpDelSiwakeCount(const std::optional<std::string>& branch);
     int GetSiwakeCount(const std::optional<std::string>& branch);
-    // System and user code of a special account by name (empty when the data set lacks it).
+    // System and user code of a special account by name (empty when the data set lacks it); errors are
+    // reported here.
     TSpecialCode SetSystemCode(const std::string& accountName);
     // The user code of a system code; errors are passed on.
     std::string UserCodeOf(const std::string& systemCode);
@@ -123,5 +124,9 @@ private:
 
 // The program's one data module.
 TDM& DM();
+
+// System and user code of a special account by name, read in the transaction (empty when the data set
+// lacks it); errors are passed on.
+TSpecialCode ReadSpecialCode(fb::TTransaction& transaction, std::string_view accountName);
 
 }  // namespace qz

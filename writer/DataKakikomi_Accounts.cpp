@@ -5,7 +5,8 @@
 #include "common/LineBlock.h"
 #include "common/SjisText.h"
 #include "common/TextHelpers.h"
-#include "db/DbStatements.h"
+#include "db/DataModule.h"
+#include "journal/TaxCategories.h"
 #include "writer/DataKakikomi_Guard.h"
 #include "writer/DataKakikomi_Statements.h"
 #include "writer/uQZ_DataKakikomi.h"
@@ -16,12 +17,11 @@ using namespace writer::sql;
 
 namespace {
 
-constexpr int kNoTaxCategory = 910;
 
 // A tax category of a block line; 910 (outside the tax) when it is no number.
 int TaxCategory(const std::string& text)
 {
-    return static_cast<int>(TryTextToInt32(Trim(text)).value_or(kNoTaxCategory));
+    return static_cast<int>(TryTextToInt32(Trim(text)).value_or(kOutsideTaxCategory));
 }
 
 std::int64_t CountOf(fb::TStatement& count)
@@ -179,14 +179,7 @@ void THxzMakeData::AddNoteAccount(std::string_view start, std::string_view name,
 
 TSpecialCode THxzMakeData::ReadSpecialAccount(std::string_view name)
 {
-    fb::TStatement select(Transaction());
-    select.Prepare(qz::sql::kSelectSpecialAccount);
-    select.SetString("NAME", name);
-    select.Open();
-    TSpecialCode codes;
-    if (select.Fetch())
-        codes = {select.AsString("KCODE"), select.AsString("USERCODE")};
-    select.Close();
+    const TSpecialCode codes = ReadSpecialCode(Transaction(), name);
     SpecialAccountCodes().Set(name, codes);
     return codes;
 }
