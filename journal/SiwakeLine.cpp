@@ -92,15 +92,20 @@ std::string SiwakeCode(std::string_view text)
     return code.empty() ? std::string(" ") : code;
 }
 
-std::string CleanSiwakeText(std::string_view text)
+std::string WithoutLineBreaks(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
-    for (const char c : text) {
-        if (c == '\t' || c == '\r' || c == '\n')
-            continue;
-        out += c == '\'' ? '"' : c;
-    }
+    for (const char c : text)
+        if (c != '\t' && c != '\r' && c != '\n')
+            out += c;
+    return out;
+}
+
+std::string CleanSiwakeText(std::string_view text)
+{
+    std::string out = WithoutLineBreaks(text);
+    std::replace(out.begin(), out.end(), '\'', '"');
     return out;
 }
 

@@ -22,6 +22,9 @@ std::vector<std::string> SplitSiwakeFields(std::string_view line, std::string_vi
 // A code of the file trimmed; a blank code is " " (the head office, no sub-account, all departments).
 std::string SiwakeCode(std::string_view text);
 
+// TAB, CR and LF removed.
+std::string WithoutLineBreaks(std::string_view text);
+
 // TAB, CR and LF removed, every "'" made a double quote (the journal conversion wrote them the other way).
 std::string CleanSiwakeText(std::string_view text);
 

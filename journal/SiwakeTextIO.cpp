@@ -255,7 +255,7 @@ void TImportRun::TakeCategoriesFromAccounts(TSiwakeRec& rec)
             continue;
         const TKamokuRec* row = rows.Find(side.KCODE, SiwakeCode(side.HCODE), SiwakeCode(side.BCODE));
         if (!row) {
-            side.TAXCODE = 910;
+            side.TAXCODE = kOutsideTaxCategory;
             continue;
         }
         const int own = debit ? row->H_TAX_LCODE : row->H_TAX_RCODE;

@@ -46,15 +46,6 @@ TTaxAccount TaxAccountOf(std::string_view userCode)
     return TTaxAccount::Other;
 }
 
-std::string WithoutLineBreaks(std::string_view text)
-{
-    std::string out;
-    for (const char c : text)
-        if (c != '\t' && c != '\r' && c != '\n')
-            out += c;
-    return out;
-}
-
 // A time stamp as Firebird reads it from text.
 std::string TimestampText(const TDateTime& time)
 {
@@ -257,11 +248,11 @@ std::optional<TSiwakeWrite::TFailure> TSiwakeWrite::CheckTaxCategory(TSiwakeSide
         notice = rule.Text;
     const bool taxAccount = account == TTaxAccount::TaxPaid || account == TTaxAccount::TaxReceived;
     if (taxAccount && !IsOutsideCategory(other.TAXCODE)) {
-        other.TAXCODE = 810;
+        other.TAXCODE = kUntaxedPurchaseCategory;
         return TFailure{base + 4, std::string(kOppositeSideRule)};
     }
     if (account == TTaxAccount::Sundry && !IsOutsideCategory(own.TAXCODE)) {
-        own.TAXCODE = 810;
+        own.TAXCODE = kUntaxedPurchaseCategory;
         return TFailure{base + 5, std::string(kSundryRule)};
     }
     return std::nullopt;

@@ -121,7 +121,7 @@ TAccountRule CheckTaxAccountRule(TTaxAccount account, int code, bool simplified)
 
 bool IsOutsideCategory(int code)
 {
-    return code == 810 || code == 910;
+    return code == kUntaxedPurchaseCategory || code == kOutsideTaxCategory;
 }
 
 std::optional<TMoney> TaxRateOf(TDate date, int oldRate)

@@ -46,6 +46,9 @@ struct TAccountRule {
 };
 TAccountRule CheckTaxAccountRule(TTaxAccount account, int code, bool simplified);
 
+inline constexpr int kUntaxedPurchaseCategory = 810;
+inline constexpr int kOutsideTaxCategory = 910;
+
 // 810 (untaxed purchases) and 910 (outside the tax): the categories the tax accounts' other side and the
 // sundry account must carry.
 bool IsOutsideCategory(int code);

@@ -90,9 +90,13 @@ int THxzMakeData::WriteOpeningBalances(std::string_view block, std::string_view 
                                 std::string_view hcode, std::string_view bcode) {
             statement.SetString("SCODE", scode).SetString("KCODE", kcode).SetString("HCODE", hcode).SetString("BCODE", bcode);
         };
+        const auto describeRow = [&](std::string_view scode, std::string_view kcode, std::string_view hcode,
+                                     std::string_view bcode, TMoney amount) {
+            record_ = Format("SCODE=[%s] KCODE=[%s] HCODE=[%s] BCODE=[%s] %s", scode, kcode, hcode, bcode, amount.ToText());
+        };
         const auto setBalance = [&](std::string_view scode, std::string_view kcode, std::string_view hcode,
                                     std::string_view bcode, TMoney amount) {
-            record_ = Format("SCODE=[%s] KCODE=[%s] HCODE=[%s] BCODE=[%s] %s", scode, kcode, hcode, bcode, amount.ToText());
+            describeRow(scode, kcode, hcode, bcode, amount);
             setOpening.SetMoney("KISHU_KOMI", amount).SetMoney("KISHU_NUKI", amount);
             bindRow(setOpening, scode, kcode, hcode, bcode);
             ExecuteChecked(setOpening, "開始残高(KAMOKU_SZ)");
@@ -120,7 +124,7 @@ int THxzMakeData::WriteOpeningBalances(std::string_view block, std::string_view 
             const bool negative = IsContraAssetGroup(group) && TryTextToInt(line.Value("TAISHAKU")).value_or(0) == 2 && dac == 1;
             const TMoney opening = TMoney::Parse(line.Value("KAISIZAN")).value_or(TMoney());
             const TMoney amount = negative ? -opening : opening;
-            record_ = Format("SCODE=[%s] KCODE=[%s] HCODE=[%s] BCODE=[%s] %s", scode, kcode, hcode, bcode, amount.ToText());
+            describeRow(scode, kcode, hcode, bcode, amount);
             addOpening.SetMoney("KISHU_KOMI", amount).SetMoney("KISHU_NUKI", amount);
             bindRow(addOpening, scode, kcode, hcode, bcode);
             ExecuteChecked(addOpening, "開始残高(KAMOKU_SZ)");

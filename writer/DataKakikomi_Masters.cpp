@@ -5,6 +5,7 @@
 #include "common/SjisText.h"
 #include "common/TextHelpers.h"
 #include "common/Utf8.h"
+#include "journal/TaxCategories.h"
 #include "writer/DataKakikomi_Guard.h"
 #include "writer/DataKakikomi_Statements.h"
 #include "writer/uQZ_DataKakikomi.h"
@@ -17,7 +18,6 @@ using namespace writer::sql;
 
 namespace {
 
-constexpr int kNoTaxCategory = 910;
 constexpr std::size_t kAssocLimitPerSide = 2999;
 constexpr std::size_t kDictionaryLimit = 3000;
 
@@ -108,7 +108,7 @@ bool THxzMakeData::AccountExists(std::string_view kcode)
 
 int THxzMakeData::GetDictionaryTaxCode(int side, std::string_view kcode, std::string_view hcode)
 {
-    int category = kNoTaxCategory;
+    int category = kOutsideTaxCategory;
     if (kcode.empty())
         return category;
     try {
@@ -168,7 +168,7 @@ private:
         } else {
             kcode.clear();
             hcode.clear();
-            insert.SetNull(prefix + "_KCODE").SetNull(prefix + "_HCODE").SetInt(prefix + "_TAXCODE", kNoTaxCategory);
+            insert.SetNull(prefix + "_KCODE").SetNull(prefix + "_HCODE").SetInt(prefix + "_TAXCODE", kOutsideTaxCategory);
         }
     }
 
@@ -257,8 +257,8 @@ int THxzMakeData::WriteAbbrevSummaries(std::string_view branch, std::string_view
             insert.ClearParams();
             insert.SetInt("CREC", title).SetString("KANA", CodePointCount(kana) == 3 ? kana : std::string());
             insert.SetString("TEXT", line.Value("TEXT")).SetString("SCODE", branch);
-            insert.SetNull("KAR_KCODE").SetNull("KAR_HCODE").SetInt("KAR_TAXCODE", kNoTaxCategory);
-            insert.SetNull("KAS_KCODE").SetNull("KAS_HCODE").SetInt("KAS_TAXCODE", kNoTaxCategory);
+            insert.SetNull("KAR_KCODE").SetNull("KAR_HCODE").SetInt("KAR_TAXCODE", kOutsideTaxCategory);
+            insert.SetNull("KAS_KCODE").SetNull("KAS_HCODE").SetInt("KAS_TAXCODE", kOutsideTaxCategory);
             record_ = Format("%d:%s", title, line.Value("TEXT"));
             insert.Execute();
         }
