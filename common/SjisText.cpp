@@ -87,6 +87,11 @@ std::string FixLeft(std::string_view text, int n)
     return out;
 }
 
+std::string CutSjis(std::string_view text, int n)
+{
+    return static_cast<int>(SjisLength(text)) <= n ? std::string(text) : FixLeft(text, n);
+}
+
 std::string FixRight(std::string_view text, int n)
 {
     if (n <= 0)

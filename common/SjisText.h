@@ -25,6 +25,9 @@ std::string SpaceString(int n);
 // would be split becomes a blank.
 std::string FixLeft(std::string_view text, int n);
 
+// The first n CP932 bytes of the text (no padding); a double-byte character that would be split becomes a
+// blank, so the result never ends in half a character.
+std::string CutSjis(std::string_view text, int n);
 // The last n CP932 bytes of the text, padded with blanks on the left; a double-byte character that
 // would be split becomes a blank.
 std::string FixRight(std::string_view text, int n);

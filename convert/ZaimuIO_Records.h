@@ -72,6 +72,17 @@ struct TZMBUMZAN : TExtractRecord {};   // ZM/ZMBUMZAN.CSV  balances per account
 struct TZMKESAN : TExtractRecord {};    // ZM/ZMKESAN.CSV   financial statement settings
 struct TZMSIWAJI : TExtractRecord {};   // ZM/ZMSIWAJI.CSV  journal dictionary
 
+// One side of a journal entry of ZM/ZMSIWAKE.CSV as the journal conversion reads it: the columns as
+// texts, the two dates as "yyyy/mm/dd", the summaries with their commas back.
+struct TZMSIWAKE {
+    std::vector<std::string> Columns;
+    const std::string& Column(std::size_t index) const
+    {
+        static const std::string empty;
+        return index < Columns.size() ? Columns[index] : empty;
+    }
+};
+
 // How a file is read: its path, its column types for the larger accepted count ("i" integer, "t" text,
 // "s" text with ";" turned back into ",", "a" amount, "d" date), the smaller accepted count, whether
 // quoted fields are unquoted, the limits and texts of the messages.

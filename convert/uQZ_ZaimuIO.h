@@ -3,8 +3,12 @@
 // from the chosen fiscal year, and the error log that dumps them.
 
 #include "common/Date.h"
+#include "common/Ui.h"
 #include "convert/ZaimuIO_Records.h"
 #include "convert/ZaimuIO_Manifest.h"
+#include "db/AccInfo.h"
+#include "db/Firebird.h"
+#include "writer/uQZ_DataKakikomi.h"
 
 #include <array>
 #include <cstdint>
@@ -14,6 +18,17 @@
 
 namespace qz {
 
+// One row of the aggregated-accounts list: nine cells (source account code and name, source sub-account
+// code and name, an empty column, target account code and name, target sub-account code and name), a
+// repeated account left blank. The wizard's grid and the CSV export show these rows.
+struct TSyuyakuRow {
+    std::array<std::string, 9> Cells;
+};
+
+// The special-account slots (TokuteiKamoku) the conversion reads by meaning.
+inline constexpr int kSlotCash = 0;
+inline constexpr int kSlotInputTax = 1;            // 仮払消費税, both kinds of client
+
 // One context lives as long as the wizard; its operations are called in this order:
 //   1. SetCsvDir, whenever the extract folder changes: reads the manifest and every master and balance file
 //      (ReadErrorText then tells what could not be read);
@@ -21,7 +36,10 @@ namespace qz {
 //      ZenzenkiNendoCode, Kisyu, Kimatu, the free-code and balance-kind choices), then calls SelectNendo,
 //      which reads SentakuNendoCode;
 //   3. CountJournalLines, for the confirmation page;
-//   4. the import run, which converts from the settings and records held here;
+//   4. the import run, which sets the transaction, the progress lines and the status caption, then converts
+//      from the settings and records held here: per imported year BuildCodeIndex, BuildHojoIndex,
+//      ReadAccounts and the master blocks; DeriveBasicInfo; the journal sort table; per year ReadKaisiZan,
+//      CheckCarryOver and ConvertJournals; the dictionary blocks;
 //   5. WriteErrorLog, when the run fails.
 class TQZaimuIO {
 public:
@@ -83,6 +101,18 @@ public:
     std::vector<TZMKESAN> Zmkesan;
     std::vector<TZMSIWAJI> Zmsiwaji;
 
+    // The conversion: the writer it fills, the operator's progress lines and status caption (borrowed),
+    // and the edition (the revised edition dates rate-sensitive tax codes).
+    THxzMakeData Writer;
+    TProgressLines* LogMemo = nullptr;
+    TStatusCaption* StatusPanel = nullptr;
+    bool RevisedEdition = false;
+    // The journal pair in work.
+    TZMSIWAKE DebitLine, CreditLine;
+
+    // The data database's transaction, for the context and its writer; set before converting.
+    void SetTransaction(fb::TTransaction& transaction);
+
     // Reads the manifest and every master and balance file of a folder; the same folder again reads
     // nothing. Returns the manifest's summary text. Throws TConversionError for a code that is no number
     // (the context stays usable: the folder is forgotten, so it can be read again).
@@ -112,12 +142,75 @@ public:
     // Debit lines of the selected year in ZM/ZMSIWAKE.CSV; 0 when the file is missing.
     int CountJournalLines() const;
 
+    // ---- Accounts (ZaimuIO_Accounts.cpp, ZaimuIO_CodeIndex.cpp)
+    // The code followed by its check digit; "0000" and a read message for a code that is not 3 characters.
+    std::string CheckDigit(std::string_view code);
+    int ChartKind() const;                    // kChartCorporation, kChartIndividualGeneral, ...RealEstate
+    int CountAccounts() const;                // index entries the selected year will produce
+    int BuildCodeIndex();                     // branch, department and account pairs in Writer; 1
+    // Every target account of Writer: user code, name, marks, tax codes. False (with a read message)
+    // when no free or spare user code is left.
+    bool ReadAccounts();
+    void SetSpecialAccount(int slot, std::string_view clientCode);
+    std::string SpecialAccountLines() const;
+    std::string MapTaxCode(std::string_view tax, std::string_view account) const;
+    std::string TaxRateClass(std::string_view tax, std::string_view date) const;
+    static std::string ClassificationName(std::string_view joined);
+    std::string AccountClassOf(std::string_view code) const;
+    bool IsAccountOfYear(std::string_view code) const;
+    std::string UserCodeOf(std::string_view code) const;
+    int CheckAccountClass(std::string_view joined, std::string_view clientCode) const;
+    // The selected year's account with the system code (the first one; with classifiedOnly only a
+    // classified one); null when there is none.
+    const TZMKANJYO* YearAccount(std::string_view code, bool classifiedOnly) const;
+    // An account is classified when its level-1 code is one of the chart's classes.
+    static bool IsClassified(const TZMKANJYO& account);
+    // The system codes of the special accounts whose sub-accounts are not converted: slots 1, 2, 3 of a
+    // corporation, 1, 3, 5 of an individual.
+    std::array<std::string, 3> SpecialSubAccountSkips() const;
+    std::string OutputTaxAccount() const;     // 仮受消費税: slot 2 of a corporation, 3 of an individual
+    // Branches are in use when the selected year has more than one branch record; departments when it
+    // has any.
+    bool BranchesInUse() const { return SitenSu > 1; }
+    bool DepartmentsInUse() const { return BumonSu != 0; }
+
+    // ---- Sub-accounts (ZaimuIO_SubAccounts.cpp)
+    bool BuildHojoIndex();
+    std::string ReadHojo();
+    int FillSyuyakuList(std::vector<TSyuyakuRow>& rows);
+
+    // ---- Departments and branches (ZaimuIO_Branches.cpp)
+    std::string ReadBumon();
+    std::string ReadSiten();   // also prunes SISETUBUM
+
+    // ---- Opening balances (ZaimuIO_Balances.cpp); past: 0 current year, 1 prior, 2 prior-prior
+    std::string ReadKaisiZan(int code, int month, int past);
+    bool CheckCarryOver(int code, std::vector<std::string>& list);
+
+    // ---- Basic information (ZaimuIO_BasicInfo.cpp)
+    int DeriveBasicInfo(TACCINF& info);
+
+    // ---- Journals (ZaimuIO_Journals.cpp); mode: 2 prior-prior, 1 prior, 0 current
+    void CreateJournalSortTable();
+    void FillJournalSortTable();
+    void DropJournalSortTable();
+    int ParseJournalLine(int year, std::string_view line);
+    std::string ConvertJournals(int year, int mode, std::string_view label, const std::filesystem::path& file);
+    std::string BuildRensouBlock() const;
+    std::string BuildSiwajiBlock();
+    std::string BuildRyakuBlock() const;
+
     // Writes Quorvel_ConvertError.log to the documents folder: the text and the indexes plain, then the
     // settings and every line of the extract (each Base64-encoded twice). Failures are shown, not raised.
     void WriteErrorLog(const std::string& text);
 
 private:
     std::string ReadAll();
+    void ShowProgress(std::string_view text);   // line 0 of LogMemo
+    void ShowStatus(std::string_view text);
+    fb::TTransaction& Transaction();
+
+    fb::TTransaction* transaction_ = nullptr;
 };
 
 }  // namespace qz
