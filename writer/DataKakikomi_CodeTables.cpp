@@ -180,10 +180,10 @@ std::string THxzMakeData::ConvertDepartmentCode(std::string_view code) const
 bool THxzMakeData::HasSubAccountSource(std::string_view account) const
 {
     const auto any = [&](auto predicate) { return std::any_of(SubAccountCodes.begin(), SubAccountCodes.end(), predicate); };
-    const auto targetsSundry = [](const TCCTHCODE& entry) { return entry.TargetKCode == kSundryAccount; };
+    const auto targetsSundry = [](const TCCTHCODE& entry) { return entry.NewKCode == kSundryAccount; };
     if (account.starts_with("A"))
         return any(targetsSundry);
-    if (any([&](const TCCTHCODE& entry) { return entry.SourceKCode == account; }))
+    if (any([&](const TCCTHCODE& entry) { return entry.OldKCode == account; }))
         return true;
     return account == kSundryAccount && any(targetsSundry);
 }
@@ -191,8 +191,8 @@ bool THxzMakeData::HasSubAccountSource(std::string_view account) const
 std::string THxzMakeData::FindSubAccountTarget(std::string_view account, std::string_view subAccount) const
 {
     for (const TCCTHCODE& entry : SubAccountCodes)
-        if (entry.SourceKCode == account && entry.SourceHCode == subAccount)
-            return entry.TargetHCode;
+        if (entry.OldKCode == account && entry.OldHCode == subAccount)
+            return entry.NewHCode;
     return {};
 }
 
@@ -206,17 +206,17 @@ std::string THxzMakeData::ConvertSubAccountCode(std::string_view account, std::s
     if (subAccount.empty()) {
         const std::string target = ConvertAccountCode(account);
         for (const TCCTHCODE& entry : SubAccountCodes)
-            if (entry.SourceKCode == account && entry.SourceHCode == kAccountWithoutSubAccount && entry.TargetKCode == target)
-                return entry.TargetHCode;
+            if (entry.OldKCode == account && entry.OldHCode == kAccountWithoutSubAccount && entry.NewKCode == target)
+                return entry.NewHCode;
         // No entry stands for the account without sub-account (an account merged into one that has
         // sub-accounts): the all-nines sub-account below takes it, so the entry is not left without one.
     }
     for (const TCCTHCODE& entry : SubAccountCodes)
-        if (entry.SourceKCode == account && (entry.SourceHCode == subAccount || Trim(entry.SourceHCode) == subAccount))
-            return entry.TargetHCode;
+        if (entry.OldKCode == account && (entry.OldHCode == subAccount || Trim(entry.OldHCode) == subAccount))
+            return entry.NewHCode;
     const std::string target = ConvertAccountCode(account);
     for (const TCCTHCODE& entry : SubAccountCodes)
-        if (entry.TargetKCode == target && entry.TargetHCode == AllNineCode)
+        if (entry.NewKCode == target && entry.NewHCode == AllNineCode)
             return AllNineCode;
     SubAccountLookupError = kLookupSubAccountMissing;
     AddMissingCode(Format("  [\"%s\"-\"%s\"]", FirstThree(account), description));
@@ -231,14 +231,14 @@ std::string THxzMakeData::ConvertSubAccountCode(std::string_view account, std::s
 bool THxzMakeData::IsActiveAggregation(std::string_view kcode) const
 {
     return std::any_of(Aggregations.begin(), Aggregations.end(),
-                       [&](const TSYUYAKU& aggregation) { return aggregation.KCode == kcode && aggregation.Count > 0; });
+                       [&](const TSYUYAKU& aggregation) { return aggregation.SyuyakuCode == kcode && aggregation.MergedMulti > 0; });
 }
 
 std::string THxzMakeData::LookupSubAccountCode(std::string_view account, std::string_view defaultCode, bool flag) const
 {
     for (const TCCTHCODE& entry : SubAccountCodes)
-        if (entry.SourceKCode == account && (entry.SourceKCode != entry.TargetKCode || (flag && IsActiveAggregation(account))))
-            return entry.TargetHCode;
+        if (entry.OldKCode == account && (entry.OldKCode != entry.NewKCode || (flag && IsActiveAggregation(account))))
+            return entry.NewHCode;
     return std::string(defaultCode);
 }
 

@@ -53,13 +53,14 @@ struct TCCTCODE {
 
 // One sub-account pair. A source sub-account "99999" stands for the account without sub-account.
 struct TCCTHCODE {
-    std::string SourceKCode, SourceHCode, Third, TargetKCode, TargetHCode;
+    std::string OldKCode, OldHCode, OldHUser, NewKCode, NewHCode;
 };
 
-// One aggregated account (集約科目); Count above 0 makes it active.
+// One aggregated account (集約科目): rows of its own, source accounts merged into it, and how many of
+// those bring more than one row; MergedMulti above 0 makes it active.
 struct TSYUYAKU {
-    std::string KCode;
-    int Value1 = 0, Value2 = 0, Count = 0;
+    std::string SyuyakuCode;
+    int OwnRows = 0, MergedAccounts = 0, MergedMulti = 0;
 };
 
 // Kinds of a failed code lookup.

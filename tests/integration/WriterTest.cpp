@@ -511,7 +511,7 @@ TEST_F(CodeLookups, AggregatedAccounts)
     writer.BuildAggregationTable(5);  // another data type leaves the list as it is
     EXPECT_EQ(writer.Aggregations.size(), 44u);
     EXPECT_FALSE(writer.IsActiveAggregation("99900"));
-    writer.Aggregations.back().Count = 1;   // 55200
+    writer.Aggregations.back().MergedMulti = 1;   // 55200
     EXPECT_TRUE(writer.IsActiveAggregation("55200"));
     writer.BuildAggregationTable(22);
     EXPECT_EQ(writer.Aggregations.size(), 27u);
