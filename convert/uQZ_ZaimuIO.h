@@ -190,6 +190,11 @@ public:
     // ---- Basic information (ZaimuIO_BasicInfo.cpp)
     int DeriveBasicInfo(TACCINF& info);
 
+    // ---- The masters in the order the target needs them (ZaimuIO_Masters.cpp): the code indexes, the
+    // basic information (into AccInfo()), accounts, special accounts, sub-accounts, departments,
+    // branches. False when a step failed; its reasons are in ReadErrors or Writer.Errors.
+    bool WriteMasters(int templateKind);
+
     // ---- Journals (ZaimuIO_Journals.cpp); mode: 2 prior-prior, 1 prior, 0 current
     void CreateJournalSortTable();
     void FillJournalSortTable();
