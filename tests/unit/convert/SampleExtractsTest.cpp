@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -295,6 +296,48 @@ TEST_P(SampleExtract, BalancesCarryIntoTheNextYearBranchByBranch)
     EXPECT_GT(carried, 5);
 }
 
+TEST_P(SampleExtract, WithBranchesInUseNothingLiesOnTheHeadOffice)
+{
+    std::map<std::int64_t, int> branches;  // per year
+    for (const Tcmhonten& branch : context.Cmhonten)
+        ++branches[branch.YearCode()];
+    const auto onHeadOffice = [&](const TExtractRecord& record) {
+        return branches[record.YearCode()] > 1 && record.Text(2) == test::kHeadOffice;
+    };
+    EXPECT_EQ(std::count_if(context.Zmuchzan.begin(), context.Zmuchzan.end(), onHeadOffice), 0);
+    EXPECT_EQ(std::count_if(context.Zmbumzan.begin(), context.Zmbumzan.end(), onHeadOffice), 0);
+    EXPECT_EQ(std::count_if(journalLines.begin(), journalLines.end(), onHeadOffice), 0);
+}
+
+// Every year has a closing adjustment dated on its last day, and sides with sub-accounts the year lists.
+TEST_P(SampleExtract, HoldsClosingAdjustmentsAndSubAccountsInUse)
+{
+    std::set<std::tuple<std::int64_t, std::string, std::string>> listed;  // year, account, sub-account
+    for (const TZMUCHIWAK& sub : context.Zmuchiwa)
+        listed.insert({sub.YearCode(), sub.Text(2), sub.Text(3)});
+    for (int i = 0; i < context.Dtmanage.NendoCount; ++i) {
+        const TJigyouNendo& year = context.Dtmanage.Nendo[static_cast<std::size_t>(i)];
+        const std::string end = Format("%04d%02d%02d", year.End.Year(), year.End.Month(), year.End.Day());
+        int adjustments = 0, withSubAccounts = 0;
+        for (const TExtractRecord& line : journalLines) {
+            if (line.YearCode() != year.Code)
+                continue;
+            const std::string& voucher = line.Text(journal::kVoucher);
+            if (voucher.starts_with("2") && voucher.substr(1, 2) == Format("%02d", year.End.Month()) &&
+                line.Text(journal::kDate) == end)
+                ++adjustments;
+            const std::string& sub = line.Text(journal::kSub);
+            if (!sub.empty()) {
+                EXPECT_TRUE(listed.contains({year.Code, line.Text(journal::kAccount), sub}))
+                    << line.Text(journal::kAccount) << "-" << sub;
+                ++withSubAccounts;
+            }
+        }
+        EXPECT_GT(adjustments, 0) << "year " << year.Code;
+        EXPECT_GT(withSubAccounts, 0) << "year " << year.Code;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(AllSamples, SampleExtract,
                          ::testing::Values("corporation", "individual-general", "individual-realestate"),
                          [](const auto& info) {
@@ -302,6 +345,28 @@ INSTANTIATE_TEST_SUITE_P(AllSamples, SampleExtract,
                              std::replace(name.begin(), name.end(), '-', '_');
                              return name;
                          });
+
+// The corporation keeps its business on its branches and posts to an account the conversion merges into
+// another (main code 114-130, or a branch-numbered account) without a sub-account.
+TEST(CorporationSample, HasBranchesInUseAndAMergedAccountWithoutSubAccounts)
+{
+    TQZaimuIO context;
+    context.SetCsvDir(kSamples / "corporation");
+    std::set<std::string> branches;
+    for (const Tcmhonten& branch : context.Cmhonten)
+        branches.insert(branch.Text(2));
+    EXPECT_GT(branches.size(), 1u);
+    EXPECT_TRUE(branches.contains(test::kHeadOffice));
+    const auto merged = [](const std::string& code) {
+        const int main = std::atoi(code.substr(0, 3).c_str());
+        return (main >= 114 && main <= 130) || code.substr(3) != "00";
+    };
+    int sides = 0;
+    for (const TExtractRecord& line : ReadJournal(kSamples / "corporation"))
+        if (merged(line.Text(journal::kAccount)) && line.Text(journal::kSub).empty())
+            ++sides;
+    EXPECT_GT(sides, 0);
+}
 
 }  // namespace
 }  // namespace qz
