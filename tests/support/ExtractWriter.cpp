@@ -2,11 +2,11 @@
 
 #include "common/Cp932.h"
 #include "common/Format.h"
+#include "common/PeriodCalendar.h"
 
 #include <algorithm>
 #include <array>
 #include <fstream>
-#include <set>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
@@ -72,11 +72,17 @@ private:
     std::map<std::string, std::vector<std::string>> lines_;
 };
 
-int SlotIndex(const TExtractYear& year, TDate date)
+// The balance slot (0-15) of an entry: its month's, or the settlement slot of a closing adjustment. A date
+// before the year counts in the first month.
+std::size_t SlotIndex(const TExtractYear& year, const TExtractEntry& entry)
 {
-    const int months = (date.Year() * 12 + date.Month()) - (year.Start.Year() * 12 + year.Start.Month());
-    const int month = std::clamp(months, 0, 11);
-    return month + month / 3;
+    const int slot = SlotOfDate(0, entry.ClosingAdjustment ? 1 : 0, entry.Date, year.End, year.Start);
+    return static_cast<std::size_t>(std::max(slot, 1) - 1);
+}
+
+bool IsNamedSubAccount(const std::string& sub)
+{
+    return SubAccountKey(sub) != kNoSubAccount;
 }
 
 const TExtractAccount& AccountOf(const TExtractDescription& description, const std::string& code)
@@ -98,15 +104,50 @@ std::map<TKey, TMovements> MovementsBy(const TExtractYear& year, bool byDepartme
 {
     std::map<TKey, TMovements> movements;
     for (const TExtractEntry& entry : year.Entries) {
-        const int slot = SlotIndex(year, entry.Date);
-        const std::string debitDetail = byDepartment ? entry.DebitDepartment : entry.DebitSub;
-        const std::string creditDetail = byDepartment ? entry.CreditDepartment : entry.CreditSub;
+        const std::size_t slot = SlotIndex(year, entry);
+        const std::string debitDetail = byDepartment ? entry.DebitDepartment : SubAccountKey(entry.DebitSub);
+        const std::string creditDetail = byDepartment ? entry.CreditDepartment : SubAccountKey(entry.CreditSub);
         if (!byDepartment || !debitDetail.empty())
-            movements[{entry.Branch, entry.Debit, debitDetail}].Debit[static_cast<std::size_t>(slot)] += entry.Amount;
+            movements[{entry.Branch, entry.Debit, debitDetail}].Debit[slot] += entry.Amount;
         if (!byDepartment || !creditDetail.empty())
-            movements[{entry.Branch, entry.Credit, creditDetail}].Credit[static_cast<std::size_t>(slot)] += entry.Amount;
+            movements[{entry.Branch, entry.Credit, creditDetail}].Credit[slot] += entry.Amount;
     }
     return movements;
+}
+
+// The opening and the movements of one balance row.
+struct TBalance {
+    std::int64_t Opening = 0;
+    TMovements Movements{};
+
+    void Add(const TBalance& other)
+    {
+        Opening += other.Opening;
+        for (std::size_t slot = 0; slot < 16; ++slot) {
+            Movements.Debit[slot] += other.Movements.Debit[slot];
+            Movements.Credit[slot] += other.Movements.Credit[slot];
+        }
+    }
+};
+
+// The rows of ZMUCHZAN for a year: one per sub-account, and the "00000" row of every account with the
+// account's total (what lies on no sub-account plus all its sub-accounts).
+std::map<TKey, TBalance> SubAccountBalances(const TExtractYear& year)
+{
+    std::map<TKey, TBalance> own;
+    for (const auto& [key, amount] : year.Opening) {
+        const auto& [branch, account, sub] = key;
+        own[{branch, account, SubAccountKey(sub)}].Opening += amount;
+    }
+    for (const auto& [key, movements] : MovementsBy(year, false))
+        own[key].Add({.Movements = movements});
+    std::map<TKey, TBalance> rows = own;
+    for (const auto& [key, balance] : own) {
+        const auto& [branch, account, sub] = key;
+        if (sub != kNoSubAccount)
+            rows[{branch, account, kNoSubAccount}].Add(balance);
+    }
+    return rows;
 }
 
 // A balance line: opening in column 6, then the cumulative debit series (with the opening on a debit
@@ -208,23 +249,32 @@ void WriteYearMasters(const TExtractDescription& d, const TExtractYear& year, TF
 
 void WriteYearBalances(const TExtractDescription& d, const TExtractYear& year, TFileSet& files)
 {
-    std::map<TKey, TMovements> movements = MovementsBy(year, false);
-    std::set<TKey> keys;
-    for (const auto& [key, amount] : year.Opening)
-        keys.insert(key);
-    for (const auto& [key, movement] : movements)
-        keys.insert(key);
-    for (const TKey& key : keys) {
-        const auto opening = year.Opening.find(key);
-        const std::int64_t amount = opening == year.Opening.end() ? 0 : opening->second;
+    for (const auto& [key, balance] : SubAccountBalances(year))
         for (const char* kind : {"1", "2"})
-            files.Add("ZMUCHZAN.CSV", Join(BalanceLine(d, year, key, kind, amount, movements[key])));
-    }
+            files.Add("ZMUCHZAN.CSV", Join(BalanceLine(d, year, key, kind, balance.Opening, balance.Movements)));
     if (d.Departments.empty())
         return;
     for (const auto& [key, movement] : MovementsBy(year, true))
         for (const char* kind : {"1", "2"})
             files.Add("ZMBUMZAN.CSV", Join(BalanceLine(d, year, key, kind, 0, movement)));
+}
+
+// The internal voucher code: "1" and a running number, or for a closing adjustment "2", the month of its
+// date and a running number.
+std::string VoucherCode(const TExtractEntry& entry, int voucher)
+{
+    return entry.ClosingAdjustment ? Format("2%02d%05d", entry.Date.Month(), voucher) : Format("1%07d", voucher);
+}
+
+// The user code of a sub-account as the client types it; the last digits of its code when the description
+// does not list it.
+std::string SubAccountUserCode(const TExtractDescription& d, const std::string& account, const std::string& sub)
+{
+    for (const TExtractSubAccount& s : d.SubAccounts)
+        if (s.Account == account && s.Code == sub)
+            return s.UserCode;
+    const std::size_t digits = std::min<std::size_t>(static_cast<std::size_t>(std::max(d.SubDigits, 1)), sub.size());
+    return sub.substr(sub.size() - digits);
 }
 
 void WriteYearJournals(const TExtractDescription& d, const TExtractYear& year, TFileSet& files, int& voucher)
@@ -234,11 +284,12 @@ void WriteYearJournals(const TExtractDescription& d, const TExtractYear& year, T
         ++voucher;
         const auto side = [&](const char* mark, const std::string& account, const std::string& sub,
                               const std::string& department, const std::string& tax) {
+            const bool named = IsNamedSubAccount(sub);
             TFields fields = Filled(25);
             fields[0] = no;
             fields[1] = code;
             fields[2] = entry.Branch;
-            fields[3] = Format("1%07d", voucher);
+            fields[3] = VoucherCode(entry, voucher);
             fields[4] = "0";
             fields[5] = mark;
             fields[6] = entry.Voucher;
@@ -246,8 +297,8 @@ void WriteYearJournals(const TExtractDescription& d, const TExtractYear& year, T
             fields[8] = Digits8(entry.Date);
             fields[10] = department;
             fields[13] = account;
-            fields[14] = sub == "00000" ? "" : sub.substr(sub.size() - 3);
-            fields[15] = sub;
+            fields[14] = named ? SubAccountUserCode(d, account, sub) : "";
+            fields[15] = named ? sub : "";
             fields[16] = tax;
             fields[17] = std::to_string(entry.Amount);
             fields[21] = Quoted(entry.Text);
@@ -259,19 +310,48 @@ void WriteYearJournals(const TExtractDescription& d, const TExtractYear& year, T
     }
 }
 
+// With branches in use the head office stands for the whole company; a balance or an entry on it would be
+// skipped by whoever reads the extract.
+void RefuseHeadOfficeRowsWithBranches(const TExtractDescription& d)
+{
+    if (d.Branches.size() <= 1)
+        return;
+    const auto refuse = [](const TExtractYear& year, const std::string& what) {
+        throw std::invalid_argument(Format("extract description: branches are in use, but year %d puts %s on the head office",
+                                           year.Code, what));
+    };
+    for (const TExtractYear& year : d.Years) {
+        for (const auto& [key, amount] : year.Opening)
+            if (std::get<0>(key) == kHeadOffice)
+                refuse(year, "the opening balance of " + std::get<1>(key));
+        for (const TExtractEntry& entry : year.Entries)
+            if (entry.Branch == kHeadOffice)
+                refuse(year, "the entry \"" + entry.Text + "\" of " + entry.Date.ToText());
+    }
+}
+
 }  // namespace
+
+std::string SubAccountKey(const std::string& sub)
+{
+    return sub.empty() ? kNoSubAccount : sub;
+}
 
 std::int64_t ClosingBalance(const TExtractDescription& description, const TExtractYear& year, const std::string& branch,
                             const std::string& account, const std::string& sub)
 {
-    const TKey key{branch, account, sub};
-    const auto opening = year.Opening.find(key);
-    std::int64_t balance = opening == year.Opening.end() ? 0 : opening->second;
+    const std::string subKey = SubAccountKey(sub);
+    std::int64_t balance = 0;
+    for (const auto& [key, amount] : year.Opening) {
+        const auto& [keyBranch, keyAccount, keySub] = key;
+        if (keyBranch == branch && keyAccount == account && SubAccountKey(keySub) == subKey)
+            balance += amount;
+    }
     const bool debitSide = AccountOf(description, account).Side != "2";
     for (const TExtractEntry& entry : year.Entries) {
-        if (entry.Branch == branch && entry.Debit == account && entry.DebitSub == sub)
+        if (entry.Branch == branch && entry.Debit == account && SubAccountKey(entry.DebitSub) == subKey)
             balance += debitSide ? entry.Amount : -entry.Amount;
-        if (entry.Branch == branch && entry.Credit == account && entry.CreditSub == sub)
+        if (entry.Branch == branch && entry.Credit == account && SubAccountKey(entry.CreditSub) == subKey)
             balance += debitSide ? -entry.Amount : entry.Amount;
     }
     return balance;
@@ -279,6 +359,7 @@ std::int64_t ClosingBalance(const TExtractDescription& description, const TExtra
 
 void WriteExtract(const TExtractDescription& description, const fs::path& folder)
 {
+    RefuseHeadOfficeRowsWithBranches(description);
     fs::create_directories(folder / "CM");
     fs::create_directories(folder / "ZM");
     WriteManifest(description, folder);

@@ -2,6 +2,14 @@
 // Writes an extract folder of the source product (dtmanage.inf, CM/, ZM/) in CP932 with CR LF from a
 // compact description, for tests and for the sample extracts. Balances are derived from the opening
 // balances and the journal entries, so the monthly figures always agree with the journals.
+// The files follow the source product's conventions:
+// - a journal side without a sub-account leaves its sub-account columns (user code, code) empty; in the
+//   balance files "00000" stands for "no sub-account";
+// - the balance row "00000" of an account carries the account's total, its sub-accounts included, beside
+//   one row per sub-account;
+// - with branches in use the head office stands for the whole company: no balance and no journal lies on it
+//   (the writer refuses such a description);
+// - the two 16-slot series are running totals, the opening included on the account's own side.
 
 #include "common/Date.h"
 
@@ -46,7 +54,8 @@ struct TExtractDepartment {
     std::string Name{};
 };
 
-// One journal entry: a debit line and a credit line of ZMSIWAKE.CSV.
+// One journal entry: a debit line and a credit line of ZMSIWAKE.CSV. A sub-account "00000" or empty means
+// none.
 struct TExtractEntry {
     TDate Date{};
     std::string Debit{};
@@ -62,13 +71,17 @@ struct TExtractEntry {
     std::string CreditDepartment{};
     std::string Voucher{};
     std::string Text2{};
+    // A closing adjustment: its voucher code starts with "2" and its month, and it lands in the settlement
+    // slot (the year-end slot when dated on the last day).
+    bool ClosingAdjustment = false;
 };
 
 struct TExtractYear {
     int Code = 0;
     TDate Start{};
     TDate End{};
-    // Opening balance per (branch, account, sub-account), in whole yen on the account's own side.
+    // Opening balance per (branch, account, sub-account), in whole yen on the account's own side; the
+    // sub-account "00000" (or empty) is the part that lies on no sub-account.
     std::map<std::tuple<std::string, std::string, std::string>, std::int64_t> Opening{};
     std::vector<TExtractEntry> Entries{};
 };
@@ -98,7 +111,7 @@ struct TExtractDescription {
     std::vector<TExtractYear> Years{};  // the most recent first, as the manifest lists them
     std::vector<TExtractAccount> Accounts{};
     std::vector<TExtractSubAccount> SubAccounts{};
-    std::vector<TExtractBranch> Branches{{"00000000", "000", "本店"}};
+    std::vector<TExtractBranch> Branches{{"00000000", "000", "本店"}};  // more than one: branches in use
     std::vector<TExtractDepartment> Departments{};
     std::vector<std::pair<std::string, std::string>> ManagedDepartments{};  // (branch code, department code)
     std::vector<TExtractSummary> Summaries{};
@@ -108,10 +121,18 @@ struct TExtractDescription {
     std::vector<std::string> OmittedFiles{};
 };
 
-// Writes the folder (created, or replaced file by file).
+inline const std::string kHeadOffice = "00000000";
+inline const std::string kNoSubAccount = "00000";
+
+// The code of a sub-account in the balance files: "00000" for none (given as "00000" or empty).
+std::string SubAccountKey(const std::string& sub);
+
+// Writes the folder (created, or replaced file by file). Throws std::invalid_argument for a description
+// that breaks the conventions above.
 void WriteExtract(const TExtractDescription& description, const std::filesystem::path& folder);
 
-// The balance of an account and sub-account at the end of a year (opening plus movements, on its side).
+// The balance of an account and sub-account at the end of a year (opening plus movements, on its side);
+// the sub-account "00000" (or empty) gives the part that lies on no sub-account.
 std::int64_t ClosingBalance(const TExtractDescription& description, const TExtractYear& year,
                             const std::string& branch, const std::string& account, const std::string& sub);
 

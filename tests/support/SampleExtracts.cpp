@@ -44,54 +44,51 @@ bool IsBalanceSheet(const TExtractDescription& d, const std::string& code)
     return false;
 }
 
-// The year's profit: credit minus debit over the profit-and-loss accounts.
-std::int64_t Profit(const TExtractDescription& d, const TExtractYear& year)
+// The year's profit per branch: credit minus debit over the profit-and-loss accounts.
+std::map<std::string, std::int64_t> ProfitByBranch(const TExtractDescription& d, const TExtractYear& year)
 {
-    std::int64_t profit = 0;
+    std::map<std::string, std::int64_t> profit;
     for (const TExtractEntry& entry : year.Entries) {
         if (!IsBalanceSheet(d, entry.Credit))
-            profit += entry.Amount;
+            profit[entry.Branch] += entry.Amount;
         if (!IsBalanceSheet(d, entry.Debit))
-            profit -= entry.Amount;
+            profit[entry.Branch] -= entry.Amount;
     }
     return profit;
 }
 
-// The next year's opening balances: balance-sheet accounts carry their closing balances, the year's
-// profit goes to the equity account, and for an owner the drawings and contributions close into capital.
+// The next year's opening balances: balance-sheet accounts carry their closing balances, each branch's
+// profit goes to that branch's equity account, and for an owner the drawings and contributions close into
+// capital.
 std::map<std::tuple<std::string, std::string, std::string>, std::int64_t> CarryForward(
     const TExtractDescription& d, const TExtractYear& year, const std::string& equity, const std::string& drawings,
     const std::string& contributions)
 {
     std::set<std::tuple<std::string, std::string, std::string>> keys;
     for (const auto& [key, amount] : year.Opening)
-        keys.insert(key);
+        keys.insert({std::get<0>(key), std::get<1>(key), SubAccountKey(std::get<2>(key))});
     for (const TExtractEntry& e : year.Entries) {
-        keys.insert({e.Branch, e.Debit, e.DebitSub});
-        keys.insert({e.Branch, e.Credit, e.CreditSub});
+        keys.insert({e.Branch, e.Debit, SubAccountKey(e.DebitSub)});
+        keys.insert({e.Branch, e.Credit, SubAccountKey(e.CreditSub)});
     }
     std::map<std::tuple<std::string, std::string, std::string>, std::int64_t> opening;
-    std::int64_t toEquity = Profit(d, year);
+    std::map<std::string, std::int64_t> toEquity = ProfitByBranch(d, year);
     for (const auto& key : keys) {
         const auto& [branch, account, sub] = key;
         if (!IsBalanceSheet(d, account))
             continue;
         const std::int64_t closing = ClosingBalance(d, year, branch, account, sub);
         if (account == drawings) {
-            toEquity -= closing;
+            toEquity[branch] -= closing;
         } else if (account == contributions) {
-            toEquity += closing;
+            toEquity[branch] += closing;
         } else if (closing != 0) {
             opening[key] = closing;
         }
     }
-    opening[{"00000000", equity, "00000"}] += toEquity;
+    for (const auto& [branch, amount] : toEquity)
+        opening[{branch, equity, kNoSubAccount}] += amount;
     return opening;
-}
-
-TExtractEntry Entry(TDate date, std::string debit, std::string credit, std::int64_t amount, std::string text)
-{
-    return {.Date = date, .Debit = std::move(debit), .Credit = std::move(credit), .Amount = amount, .Text = std::move(text)};
 }
 
 TDate Day(TDate monthStart, int day)
@@ -99,6 +96,24 @@ TDate Day(TDate monthStart, int day)
     return TDate::Ymd(monthStart.Year(), monthStart.Month(), std::min(day, DaysInMonth(monthStart.Year(), monthStart.Month())));
 }
 
+TExtractEntry Entry(TDate date, std::string branch, std::string debit, std::string debitSub, std::string credit,
+                    std::string creditSub, std::int64_t amount, std::string text)
+{
+    return {.Date = date, .Debit = std::move(debit), .Credit = std::move(credit), .Amount = amount, .Text = std::move(text),
+            .DebitSub = std::move(debitSub), .CreditSub = std::move(creditSub), .Branch = std::move(branch)};
+}
+
+TExtractEntry WithDepartments(TExtractEntry entry, std::string debit, std::string credit)
+{
+    entry.DebitDepartment = std::move(debit);
+    entry.CreditDepartment = std::move(credit);
+    return entry;
+}
+
+// A corporation with two branches that hold all its business (the head office record stands for the whole
+// company): 大阪支店 sells, buys and pays the salaries and the main rent, 髙松営業所 sells, rents its office
+// and saves into an installment deposit (定期積金, an account the conversion merges into その他の預金).
+// The electricity bill of the last month is accrued by a closing adjustment and paid in the next year.
 TExtractDescription Corporation()
 {
     TExtractDescription d;
@@ -106,7 +121,7 @@ TExtractDescription Corporation()
     d.ClientNo = 101;
     d.ClientName = "㈱山田髙橋商事";
     d.Corporation = true;
-    d.Accounts = {Asset("10100", "現金"), Asset("10300", "普通預金"), Asset("15200", "売掛金"),
+    d.Accounts = {Asset("10100", "現金"), Asset("10300", "普通預金"), Asset("11500", "定期積金"), Asset("15200", "売掛金"),
                   Asset("18000", "仮払消費税"), Liability("30700", "買掛金"), Liability("32200", "未払金"),
                   Liability("33700", "仮受消費税"), Equity("80100", "資本金", "71"), Equity("85300", "繰越利益剰余金"),
                   Revenue("40100", "商品売上高"), Expense("45100", "仕入高"), Expense("63000", "役員報酬"),
@@ -116,54 +131,58 @@ TExtractDescription Corporation()
     d.SubAccounts = {{"10300", "00001", "001", "みずほ銀行"}, {"10300", "00002", "002", "ｱｵｿﾞﾗ信用金庫"},
                      {"15200", "00001", "001", "㈱髙橋商店"}, {"15200", "00002", "002", "ｶﾌﾞｼｷｶﾞｲｼｬ ﾀﾅｶ"},
                      {"30700", "00001", "001", "第①物産㈱"}};
-    d.Branches = {{"00000000", "000", "本店"}, {"00000002", "010", "大阪支店"}, {"00000003", "020", "髙松営業所"}};
+    const std::string osaka = "00000002", takamatsu = "00000003";
+    d.Branches = {{kHeadOffice, "000", "本店"}, {osaka, "010", "大阪支店"}, {takamatsu, "020", "髙松営業所"}};
     d.Departments = {{"001", "01", "営業部"}, {"002", "02", "管理部"}};
-    d.ManagedDepartments = {{"00000000", "001"}, {"00000000", "002"}, {"00000002", "001"}, {"00000003", "001"}};
+    d.ManagedDepartments = {{kHeadOffice, "001"}, {kHeadOffice, "002"}, {osaka, "001"}, {osaka, "002"}, {takamatsu, "001"}};
     d.Summaries = {{"ｳﾘｱ", "売上,現金回収", "10100", "40100"}, {"ﾔﾁﾝ", "事務所家賃,共益費込み", "66500", "10300"},
                    {"ﾃｽｳ", "振込手数料", "66700", "10300"}};
     TRandom random(101);
+    std::int64_t accrued = 0;  // the electricity bill accrued at the end of the previous year
     for (int y = 0; y < 3; ++y) {
         TExtractYear year{.Code = 5 + y, .Start = TDate::Ymd(2023 + y, 4, 1), .End = TDate::Ymd(2024 + y, 3, 31)};
+        auto& entries = year.Entries;
         for (int m = 0; m < 12; ++m) {
             const TDate month = AddMonthsClamped(m, year.Start);
-            const std::string branch = m % 3 == 0 ? "00000002" : m % 5 == 0 ? "00000003" : "00000000";
-            TExtractEntry sale = Entry(Day(month, 10), "15200", "40100", random.Amount(300000, 900000, 1000), "商品売上,掛売り");
-            sale.DebitSub = m % 2 == 0 ? "00001" : "00002";
-            sale.Branch = branch;
-            sale.CreditDepartment = "001";
-            year.Entries.push_back(sale);
-            TExtractEntry collect = Entry(Day(month, 25), "10300", "15200", sale.Amount, "売掛金回収");
-            collect.DebitSub = "00001";
-            collect.CreditSub = sale.DebitSub;
-            collect.Branch = branch;
-            year.Entries.push_back(collect);
-            TExtractEntry purchase = Entry(Day(month, 12), "45100", "30700", random.Amount(150000, 400000, 1000), "商品仕入");
-            purchase.CreditSub = "00001";
-            purchase.DebitDepartment = "001";
-            year.Entries.push_back(purchase);
-            TExtractEntry pay = Entry(Day(month, 28), "30700", "10300", purchase.Amount, "買掛金支払");
-            pay.DebitSub = "00001";
-            pay.CreditSub = "00001";
-            year.Entries.push_back(pay);
-            TExtractEntry rent = Entry(Day(month, 27), "66500", "10300", 120000, "事務所家賃,共益費込み");
-            rent.CreditSub = "00002";
-            rent.DebitDepartment = "002";
-            year.Entries.push_back(rent);
-            year.Entries.push_back(Entry(Day(month, 20), "65200", "10100", random.Amount(8000, 30000, 10), "電気代 ｶﾝｻｲﾃﾞﾝﾘｮｸ"));
-            year.Entries.push_back(Entry(Day(month, 20), "65400", "10100", random.Amount(5000, 15000, 10), "電話代"));
-            TExtractEntry salary = Entry(Day(month, 25), "63000", "10300", 350000, "役員報酬 山田①郎");
-            salary.CreditSub = "00001";
-            year.Entries.push_back(salary);
-            TExtractEntry fee = Entry(Day(month, 25), "66700", "10300", 440, "振込手数料");
-            fee.CreditSub = "00001";
-            year.Entries.push_back(fee);
+            const std::string customer = m % 2 == 0 ? "00001" : "00002";
+            const std::int64_t sale = random.Amount(700000, 1300000, 1000);
+            entries.push_back(
+                WithDepartments(Entry(Day(month, 10), osaka, "15200", customer, "40100", "", sale, "商品売上,掛売り"), "", "001"));
+            entries.push_back(Entry(Day(month, 25), osaka, "10300", "00001", "15200", customer, sale, "売掛金回収"));
+            const std::int64_t purchase = random.Amount(300000, 600000, 1000);
+            entries.push_back(
+                WithDepartments(Entry(Day(month, 12), osaka, "45100", "", "30700", "00001", purchase, "商品仕入"), "001", ""));
+            entries.push_back(Entry(Day(month, 28), osaka, "30700", "00001", "10300", "00001", purchase, "買掛金支払"));
+            entries.push_back(WithDepartments(
+                Entry(Day(month, 27), osaka, "66500", "", "10300", "00001", 120000, "事務所家賃,共益費込み"), "002", ""));
+            entries.push_back(Entry(Day(month, 25), osaka, "63000", "", "10300", "00001", 350000, "役員報酬 山田①郎"));
+            entries.push_back(Entry(Day(month, 25), osaka, "66700", "", "10300", "00001", 440, "振込手数料"));
+            entries.push_back(Entry(Day(month, 5), osaka, "10100", "", "10300", "00001", 30000, "現金引出"));
+            entries.push_back(Entry(Day(month, 20), osaka, "65200", "", "10100", "", random.Amount(8000, 30000, 10), "電気代 ｶﾝｻｲﾃﾞﾝﾘｮｸ"));
+
+            const std::int64_t branchSale = random.Amount(250000, 500000, 1000);
+            entries.push_back(WithDepartments(
+                Entry(Day(month, 15), takamatsu, "15200", "00002", "40100", "", branchSale, "商品売上,掛売り"), "", "001"));
+            entries.push_back(Entry(Day(month, 31), takamatsu, "10300", "00002", "15200", "00002", branchSale, "売掛金回収"));
+            entries.push_back(
+                WithDepartments(Entry(Day(month, 27), takamatsu, "66500", "", "10300", "00002", 80000, "営業所家賃"), "001", ""));
+            entries.push_back(Entry(Day(month, 10), takamatsu, "11500", "", "10300", "00002", 50000, "定期積金 掛込"));
+            entries.push_back(Entry(Day(month, 5), takamatsu, "10100", "", "10300", "00002", 15000, "現金引出"));
+            entries.push_back(Entry(Day(month, 20), takamatsu, "65400", "", "10100", "", random.Amount(5000, 15000, 10), "電話代"));
             if (m == 6)
-                year.Entries.push_back(Entry(Day(month, 15), "10100", "90500", 12345, "雑収入 Ⅲ期分"));
+                entries.push_back(Entry(Day(month, 15), osaka, "10100", "", "90500", "", 12345, "雑収入 Ⅲ期分"));
         }
+        if (accrued != 0)
+            entries.push_back(Entry(Day(year.Start, 25), osaka, "32200", "", "10300", "00001", accrued, "未払金支払 電気代"));
+        accrued = random.Amount(15000, 30000, 10);
+        TExtractEntry accrual = Entry(year.End, osaka, "65200", "", "32200", "", accrued, "電気代 未払計上");
+        accrual.ClosingAdjustment = true;
+        entries.push_back(accrual);
         if (y == 0) {
-            year.Opening = {{{"00000000", "10100", "00000"}, 500000}, {{"00000000", "10300", "00001"}, 8000000},
-                            {{"00000000", "10300", "00002"}, 2000000}, {{"00000000", "80100", "00000"}, 10000000},
-                            {{"00000000", "85300", "00000"}, 500000}};
+            year.Opening = {{{osaka, "10100", kNoSubAccount}, 300000},     {{osaka, "10300", "00001"}, 7200000},
+                            {{osaka, "80100", kNoSubAccount}, 7000000},    {{osaka, "85300", kNoSubAccount}, 500000},
+                            {{takamatsu, "10100", kNoSubAccount}, 200000}, {{takamatsu, "10300", "00002"}, 2000000},
+                            {{takamatsu, "11500", kNoSubAccount}, 800000}, {{takamatsu, "80100", kNoSubAccount}, 3000000}};
         } else {
             year.Opening = CarryForward(d, d.Years.front(), "85300", "", "");
         }
@@ -172,7 +191,8 @@ TExtractDescription Corporation()
     return d;
 }
 
-// Individuals: calendar years; the owner's drawings and contributions close into the owner's capital.
+// Individuals: calendar years, the head office only; the owner's drawings and contributions close into the
+// owner's capital. The owner's private share of the property tax is moved out by a closing adjustment.
 TExtractDescription Individual(bool realEstate)
 {
     TExtractDescription d;
@@ -195,26 +215,32 @@ TExtractDescription Individual(bool realEstate)
     TRandom random(realEstate ? 303 : 202);
     for (int y = 0; y < 3; ++y) {
         TExtractYear year{.Code = 8 + y, .Start = TDate::Ymd(2023 + y, 1, 1), .End = TDate::Ymd(2023 + y, 12, 31)};
+        auto& entries = year.Entries;
         for (int m = 0; m < 12; ++m) {
             const TDate month = AddMonthsClamped(m, year.Start);
-            TExtractEntry receipt = Entry(Day(month, 5), "10300", income, random.Amount(200000, 600000, 1000),
-                                          realEstate ? "家賃,共益費 ﾒｿﾞﾝ髙橋101" : "売上,現金");
-            receipt.DebitSub = "00001";
-            year.Entries.push_back(receipt);
+            entries.push_back(Entry(Day(month, 5), kHeadOffice, "10300", "00001", income, "",
+                                    random.Amount(200000, 600000, 1000), realEstate ? "家賃,共益費 ﾒｿﾞﾝ髙橋101" : "売上,振込入金"));
+            entries.push_back(Entry(Day(month, 6), kHeadOffice, "10300", "00002", "10300", "00001", realEstate ? 50000 : 200000,
+                                    "口座振替"));
+            entries.push_back(Entry(Day(month, 7), kHeadOffice, "10100", "", "10300", "00001", 30000, "現金引出"));
             if (!realEstate)
-                year.Entries.push_back(Entry(Day(month, 12), "45100", "10100", random.Amount(50000, 150000, 1000), "商品仕入"));
-            year.Entries.push_back(Entry(Day(month, 20), "65800", "10100", random.Amount(5000, 50000, 100), "修繕 ①号室"));
-            TExtractEntry draw = Entry(Day(month, 25), "28100", "10300", 150000, "生活費,家事関連");
-            draw.CreditSub = "00001";
-            year.Entries.push_back(draw);
+                entries.push_back(Entry(Day(month, 12), kHeadOffice, "45100", "", "10300", "00002",
+                                        random.Amount(50000, 150000, 1000), "商品仕入"));
+            entries.push_back(Entry(Day(month, 27), kHeadOffice, "66500", "", "10300", "00002", realEstate ? 30000 : 80000,
+                                    realEstate ? "地代 駐車場用地" : "店舗家賃"));
+            entries.push_back(Entry(Day(month, 20), kHeadOffice, "65800", "", "10100", "", random.Amount(5000, 50000, 100), "修繕 ①号室"));
+            entries.push_back(Entry(Day(month, 25), kHeadOffice, "28100", "", "10300", "00001", 150000, "生活費,家事関連"));
             if (m % 4 == 0)
-                year.Entries.push_back(Entry(Day(month, 15), "10100", "37300", 100000, "事業主借入 ｶﾞｲﾌﾞ"));
+                entries.push_back(Entry(Day(month, 15), kHeadOffice, "10100", "", "37300", "", 100000, "事業主借入 ｶﾞｲﾌﾞ"));
             if (m == 4)
-                year.Entries.push_back(Entry(Day(month, 31), "65000", "28100", 80000, "固定資産税 Ⅲ期"));
+                entries.push_back(Entry(Day(month, 31), kHeadOffice, "65000", "", "37300", "", 80000, "固定資産税 Ⅲ期"));
         }
+        TExtractEntry privateShare = Entry(year.End, kHeadOffice, "28100", "", "65000", "", 20000, "固定資産税 家事按分");
+        privateShare.ClosingAdjustment = true;
+        entries.push_back(privateShare);
         if (y == 0)
-            year.Opening = {{{"00000000", "10100", "00000"}, 300000}, {{"00000000", "10300", "00001"}, 2500000},
-                            {{"00000000", "80000", "00000"}, 2800000}};
+            year.Opening = {{{kHeadOffice, "10100", kNoSubAccount}, 300000}, {{kHeadOffice, "10300", "00001"}, 2500000},
+                            {{kHeadOffice, "10300", "00002"}, 500000}, {{kHeadOffice, "80000", kNoSubAccount}, 3300000}};
         else
             year.Opening = CarryForward(d, d.Years.front(), "80000", "28100", "37300");
         d.Years.insert(d.Years.begin(), year);
