@@ -122,7 +122,12 @@ int THxzMakeData::WriteOpeningBalances(std::string_view block, std::string_view 
             const std::int64_t dac = found ? side.AsInt("DAC") : 0;
             side.Close();
             const bool negative = IsContraAssetGroup(group) && TryTextToInt(line.Value("TAISHAKU")).value_or(0) == 2 && dac == 1;
-            const TMoney opening = TMoney::Parse(line.Value("KAISIZAN")).value_or(TMoney());
+            // An amount that is no number would silently become 0: the step fails and names the row instead.
+            const std::optional<TMoney> parsed = TMoney::Parse(line.Value("KAISIZAN"));
+            if (!parsed)
+                throw std::runtime_error(Format("開始残高の金額[%s]が数値ではありません。SCODE=[%s] KCODE=[%s] HCODE=[%s] BCODE=[%s]",
+                                                line.Value("KAISIZAN"), scode, kcode, hcode, bcode));
+            const TMoney opening = *parsed;
             const TMoney amount = negative ? -opening : opening;
             describeRow(scode, kcode, hcode, bcode, amount);
             addOpening.SetMoney("KISHU_KOMI", amount).SetMoney("KISHU_NUKI", amount);

@@ -286,6 +286,14 @@ TEST_F(OpeningBalances, SignsRemaindersAndTheStartOfTheYear)
     EXPECT_EQ(Count("SELECT COUNT(*) FROM KAKOZAN WHERE KOMIZAN_1 <> 0 OR KOMIZAN_8 <> 0"), 0);
 }
 
+TEST_F(OpeningBalances, AnAmountThatIsNoNumberFailsTheStepInsteadOfOpeningAtNothing)
+{
+    AccInfo().KAISINO = 1;
+    EXPECT_EQ(writer.WriteOpeningBalances(Line("10100", " ", "5000", "1") + "\r\n" + Line("13100", " ", "5,000", "1"), " "), 1);
+    EXPECT_NE(writer.GetErrorText().find("[5,000]"), std::string::npos) << writer.GetErrorText();
+    EXPECT_NE(writer.GetErrorText().find("KCODE=[13100]"), std::string::npos) << writer.GetErrorText();
+}
+
 TEST_F(OpeningBalances, LaterInputFillsTheSlotThatClosesTheMonthBefore)
 {
     AccInfo().KAISINO = 7;

@@ -17,8 +17,9 @@
 namespace qz::test {
 
 // A ready local installation below root, with the program's paths pointing at it and the data database of
-// folder 0001 restored from the corporation template; returns that folder.
-inline std::filesystem::path MakeLocalInstallation(const std::filesystem::path& root, TScopedEnv& env)
+// folder 0001 restored from a template (the corporation's unless told); returns that folder.
+inline std::filesystem::path MakeLocalInstallation(const std::filesystem::path& root, TScopedEnv& env,
+                                                   std::string_view templateFile = "QrvAcc11.610")
 {
     const std::filesystem::path common = root / "共有データ（㈱髙橋会計）";
     env.Set("QZ_COMMON_APPDATA", common.string()).Set("QZ_DOCUMENTS", (root / "ドキュメント").string());
@@ -26,7 +27,7 @@ inline std::filesystem::path MakeLocalInstallation(const std::filesystem::path& 
     schema::MakeInstallation({.CommonDataPath = common.string(), .FreeRows = 10});
     InitSystemPaths(root / "install" / "bin" / "qzconvert");
     const std::filesystem::path dataFolder = std::filesystem::path(SystemDef().SysDbDir) / "0001";
-    schema::RestoreWithTool(TemplateFolder() / "QrvAcc11.610", dataFolder / "qrvacc.fdb");
+    schema::RestoreWithTool(TemplateFolder() / templateFile, dataFolder / "qrvacc.fdb");
     SystemDef().DataDir = dataFolder.string();
     return dataFolder;
 }
