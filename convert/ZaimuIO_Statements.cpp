@@ -5,7 +5,31 @@ namespace qz {
 std::vector<TNamedStatement> ConvertStatements()
 {
     using enum TStatementDb;
-    return {QZ_NAMED_STATEMENT(Data, convert::sql::kSelectSortedJournalsForLog)};
+    return {QZ_NAMED_STATEMENT(Data, convert::sql::kSelectSortedJournalsForLog),
+            // Sub-account code adjustment and the aggregated-accounts list
+            QZ_NAMED_STATEMENT(Data, convert::sql::kRecreateOnetime),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kInsertOnetime),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectOnetimeByOldHUser),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kUpdateOnetimeNewHCode),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kCountOnetimeOfOldKCode),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectOnetimeMergedAccounts),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectOnetimeMergedMultiAccounts),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectOnetimeAccountPairsWithSubAccounts),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectOnetimeNewKCodeOfOldKCode),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kInsertOnetimeCatchAll),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kCountOnetimeOfNewCodes),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectOnetimeMaxNewHCode),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectOnetimeAccountRows),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kUpdateOnetimeAccountRowCode),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectOnetimeRowsOfNewKCode),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kCountOnetime),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectOnetimeNewKCodes),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectOnetimeCollisions),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectOnetimeRowsForCollision),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kUpdateOnetimeCollisionCode),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectOnetimeAll),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kDropOnetime),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectTargetNamesOfSubAccount)};
 }
 
 }  // namespace qz
