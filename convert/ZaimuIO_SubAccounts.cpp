@@ -92,20 +92,21 @@ public:
         return rows;
     }
 
-    // The first column of the single row a query gives (a count, a maximum).
-    std::string Value(std::string_view sql, TParams params)
+    // The first column of the single row a query gives.
+    std::string Text(std::string_view sql, TParams params)
     {
-        fb::TStatement& query = Prepared(sql, params);
-        query.Open();
-        std::string value = query.Fetch() ? query.AsString(0) : std::string();
+        fb::TStatement& query = Opened(sql, params);
+        std::string value = query.AsString(0);
         query.Close();
         return value;
     }
 
     std::int64_t Count(std::string_view sql, TParams params = {})
     {
-        const std::string count = Value(sql, params);
-        return TryTextToInt(count).value_or(0);
+        fb::TStatement& query = Opened(sql, params);
+        const std::int64_t count = query.AsInt(0);
+        query.Close();
+        return count;
     }
 
     // A row without user code (one that stands for a whole source account) keeps OLDHUSER NULL.
@@ -134,6 +135,15 @@ public:
     }
 
 private:
+    fb::TStatement& Opened(std::string_view sql, TParams params)
+    {
+        fb::TStatement& query = Prepared(sql, params);
+        query.Open();
+        if (!query.Fetch())
+            throw std::logic_error("no row from " + std::string(sql));
+        return query;
+    }
+
     fb::TStatement& Prepared(std::string_view sql, TParams params)
     {
         std::unique_ptr<fb::TStatement>& statement = statements_[sql];
@@ -225,11 +235,8 @@ private:
     std::string Numbered(int n, std::string_view account) const
     {
         const int digits = Digits();
-        int highest = 1;
-        for (int i = 0; i < digits && i < 9; ++i)
-            highest *= 10;
-        highest -= 3;   // N(highest) is "998" or "9998"
-        if (digits < 1 || digits > 4 || n > highest)
+        constexpr int kLastOrdinary[] = {0, 7, 97, 997, 9997};   // by digit count: N(997) is "998"
+        if (digits < 1 || digits > 4 || n > kLastOrdinary[digits])
             throw std::runtime_error(Format("補助科目が%d桁のコードに収まりません。科目[%s]", digits, account));
         return LastDigits(n + 10001, digits);
     }
@@ -329,7 +336,7 @@ private:
             const std::string target = table_.Rows(kSelectOnetimeNewKCodeOfOldKCode, {{"OLDKCODE", account}}).at(0).NewKCode;
             std::string code = account.substr(0, static_cast<std::size_t>(std::max(Digits(), 0)));
             if (table_.Count(kCountOnetimeOfNewCodes, {{"KCODE", target}, {"HCODE", code}}) > 0) {
-                const std::string highest = table_.Value(kSelectOnetimeMaxNewHCode, {{"NEWKCODE", target}});
+                const std::string highest = table_.Text(kSelectOnetimeMaxNewHCode, {{"NEWKCODE", target}});
                 const std::optional<std::int64_t> number = TryTextToInt(highest);
                 if (!number)
                     throw std::runtime_error(Format("補助科目コード[%s]が数字ではありません。科目[%s]", highest, target));
