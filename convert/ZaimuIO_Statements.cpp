@@ -12,7 +12,31 @@ std::vector<TNamedStatement> ConvertStatements()
             QZ_NAMED_STATEMENT(Data, convert::sql::kSumCarriedTaxExcludedOfSubAccount),
             QZ_NAMED_STATEMENT(Data, convert::sql::kSelectBranchName),
             QZ_NAMED_STATEMENT(Data, convert::sql::kSelectAccountName),
-            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectSubAccountName)};
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectSubAccountName),
+            // Sub-account code adjustment and the aggregated-accounts list
+            QZ_NAMED_STATEMENT(Data, convert::sql::kRecreateOnetime),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kInsertOnetime),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectOnetimeByOldHUser),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kUpdateOnetimeNewHCode),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kCountOnetimeOfOldKCode),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectOnetimeMergedAccounts),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectOnetimeMergedMultiAccounts),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectOnetimeAccountPairsWithSubAccounts),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectOnetimeNewKCodeOfOldKCode),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kInsertOnetimeCatchAll),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kCountOnetimeOfNewCodes),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectOnetimeMaxNewHCode),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectOnetimeAccountRows),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kUpdateOnetimeAccountRowCode),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectOnetimeRowsOfNewKCode),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kCountOnetime),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectOnetimeNewKCodes),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectOnetimeCollisions),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectOnetimeRowsForCollision),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kUpdateOnetimeCollisionCode),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectOnetimeAll),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kDropOnetime),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectTargetNamesOfSubAccount)};
 }
 
 }  // namespace qz

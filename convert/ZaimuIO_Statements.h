@@ -31,6 +31,61 @@ inline constexpr std::string_view kSelectAccountName =
 inline constexpr std::string_view kSelectSubAccountName =
     "SELECT HNAME FROM HOJOMST WHERE KCODE=:KCODE AND HCODE=:HCODE";
 
+// ---- Sub-account code adjustment: the work table ONETIME, which pairs every source sub-account (and every
+// source account that becomes a sub-account) with its target account and sub-account code.
+inline constexpr std::string_view kRecreateOnetime =
+    "RECREATE TABLE ONETIME( OLDKCODE VARCHAR(10) CHARACTER SET ASCII NOT NULL,\n"
+    " OLDHCODE VARCHAR(10) CHARACTER SET ASCII NOT NULL,\n"
+    " OLDHUSER VARCHAR(10) CHARACTER SET ASCII,\n"
+    " NEWKCODE VARCHAR(10) CHARACTER SET ASCII,\n"
+    " NEWHCODE VARCHAR(10) CHARACTER SET ASCII,\n"
+    " SYUYAKU INTEGER,\n"
+    " PRIMARY KEY (OLDKCODE,OLDHCODE) );";
+inline constexpr std::string_view kInsertOnetime =
+    "INSERT INTO ONETIME( OLDKCODE,OLDHCODE,OLDHUSER,NEWKCODE,NEWHCODE,SYUYAKU) "
+    "VALUES(:OLDKCODE,:OLDHCODE,:OLDHUSER,:NEWKCODE,:NEWHCODE,:SYUYAKU )";
+inline constexpr std::string_view kSelectOnetimeByOldHUser =
+    "SELECT OLDKCODE,OLDHCODE FROM ONETIME ORDER BY OLDKCODE,OLDHUSER";
+inline constexpr std::string_view kUpdateOnetimeNewHCode =
+    "UPDATE ONETIME SET NEWHCODE=:NEWHCODE WHERE (OLDKCODE=:OLDKCODE) AND (OLDHCODE=:OLDHCODE)  ";
+inline constexpr std::string_view kCountOnetimeOfOldKCode = "SELECT COUNT(*) FROM ONETIME WHERE (OLDKCODE=:KCODE)  ";
+inline constexpr std::string_view kSelectOnetimeMergedAccounts =
+    "SELECT OLDKCODE FROM ONETIME WHERE (OLDKCODE<>:KCODE1) AND (NEWKCODE=:KCODE2) GROUP BY OLDKCODE ";
+inline constexpr std::string_view kSelectOnetimeMergedMultiAccounts =
+    "SELECT OLDKCODE FROM ONETIME WHERE (OLDKCODE<>:KCODE1) AND (NEWKCODE=:KCODE2) GROUP BY OLDKCODE "
+    "HAVING COUNT(OLDKCODE) > 1 ";
+inline constexpr std::string_view kSelectOnetimeAccountPairsWithSubAccounts =
+    "SELECT OLDKCODE,NEWKCODE FROM ONETIME WHERE (OLDHCODE<>' ') GROUP BY OLDKCODE,NEWKCODE ORDER BY OLDKCODE,NEWKCODE";
+inline constexpr std::string_view kSelectOnetimeNewKCodeOfOldKCode =
+    "SELECT NEWKCODE FROM ONETIME WHERE OLDKCODE=:OLDKCODE ORDER BY OLDHCODE ";
+inline constexpr std::string_view kInsertOnetimeCatchAll =
+    "INSERT INTO ONETIME( OLDKCODE,OLDHCODE,NEWKCODE,NEWHCODE,SYUYAKU) VALUES(:OLDKCODE,'99999',:NEWKCODE,:NEWHCODE,0)";
+inline constexpr std::string_view kCountOnetimeOfNewCodes =
+    "SELECT COUNT(*) FROM ONETIME WHERE (NEWKCODE=:KCODE) AND (NEWHCODE=:HCODE)  ";
+inline constexpr std::string_view kSelectOnetimeMaxNewHCode = "SELECT MAX(NEWHCODE) FROM ONETIME WHERE (NEWKCODE=:NEWKCODE)";
+inline constexpr std::string_view kSelectOnetimeAccountRows =
+    "SELECT OLDKCODE,OLDHCODE,NEWKCODE  FROM ONETIME WHERE (OLDHCODE=' ') OR (SYUYAKU=1)  ORDER BY NEWKCODE,OLDKCODE ";
+inline constexpr std::string_view kUpdateOnetimeAccountRowCode =
+    "UPDATE ONETIME SET NEWHCODE= :_NewHCODE WHERE OLDKCODE=:_KCODE AND OLDHCODE=:_HCODE ";
+inline constexpr std::string_view kSelectOnetimeRowsOfNewKCode =
+    "SELECT OLDKCODE,OLDHCODE,NEWKCODE  FROM ONETIME WHERE (NEWKCODE= :_KCODE) ORDER BY OLDKCODE,OLDHUSER ";
+inline constexpr std::string_view kCountOnetime = "SELECT COUNT(*) FROM ONETIME ";
+inline constexpr std::string_view kSelectOnetimeNewKCodes = "SELECT NEWKCODE FROM ONETIME GROUP BY NEWKCODE";
+inline constexpr std::string_view kSelectOnetimeCollisions =
+    "SELECT NEWKCODE,NEWHCODE FROM ONETIME GROUP BY NEWKCODE,NEWHCODE HAVING COUNT(*) >1 ORDER BY NEWKCODE";
+inline constexpr std::string_view kSelectOnetimeRowsForCollision =
+    "SELECT OLDKCODE,OLDHCODE,NEWHCODE FROM ONETIME WHERE NEWKCODE = :_NEWKCODE ORDER BY OLDKCODE,NEWHCODE";
+inline constexpr std::string_view kUpdateOnetimeCollisionCode =
+    "UPDATE ONETIME SET NEWHCODE= :NEW_HCODE WHERE OLDKCODE=:OLD_KCODE AND OLDHCODE=:OLD_HCODE ";
+inline constexpr std::string_view kSelectOnetimeAll =
+    "SELECT OLDKCODE,OLDHCODE,OLDHUSER,NEWKCODE,NEWHCODE,SYUYAKU FROM ONETIME ORDER BY NEWKCODE,NEWHCODE ";
+inline constexpr std::string_view kDropOnetime = "DROP TABLE ONETIME";
+
+// The aggregated-accounts list: the target account and sub-account a source sub-account went to.
+inline constexpr std::string_view kSelectTargetNamesOfSubAccount =
+    "SELECT KM.USERCODE, KM.KNAME, HM.HNAME FROM HOJOMST HM INNER JOIN KAMOKUMST KM ON (HM.KCODE = KM.KCODE) "
+    "WHERE (HM.KCODE=:KCODE) AND (HM.HCODE=:HCODE) ";
+
 }  // namespace qz::convert::sql
 
 namespace qz {

@@ -177,6 +177,8 @@ public:
     // ---- Sub-accounts (ZaimuIO_SubAccounts.cpp)
     bool BuildHojoIndex();
     std::string ReadHojo();
+    // The aggregated-accounts list, once the masters are written: the row count, or -1 (no rows) after a
+    // database error, which has been reported.
     int FillSyuyakuList(std::vector<TSyuyakuRow>& rows);
 
     // ---- Departments and branches (ZaimuIO_Branches.cpp)
