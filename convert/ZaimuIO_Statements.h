@@ -14,6 +14,9 @@ inline constexpr std::string_view kSelectSortedJournalsForLog =
     "SELECT TEXT FROM ONETIME_SIWAKE ORDER BY JIGYOUNENDONAIBUCD ,TORIHIKIBI,HONSITENNAIBUCD ,"
     "DENPYOUNAIBUCD ,TAISYAKUKUBUN ";
 
+// Departments and branches: a branch gives up a department the extract does not let it manage.
+inline constexpr std::string_view kDeleteBranchDepartment = "DELETE FROM SISETUBUM WHERE (SCODE=:SCODE) AND (BCODE=:BCODE) ";
+
 }  // namespace qz::convert::sql
 
 namespace qz {
