@@ -339,7 +339,7 @@ bool ReadAccount(TQZaimuIO& io, TUserCodes& codes, TKMKREC& account, int chartKi
     std::string costFlag;
     if (source) {
         const std::string& name = source->Text(kanjyo::kName);
-        account.KNAME = IsBlank(name) ? source->Text(kanjyo::kShortName) : name;
+        account.KNAME = name.empty() ? source->Text(kanjyo::kShortName) : name;
         if (IsBlank(account.KNAME))
             account.KNAME = "名称なし";
         account.USE = 1;
