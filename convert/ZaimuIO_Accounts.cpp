@@ -14,13 +14,7 @@
 namespace qz {
 namespace {
 
-namespace kanjyo {
-constexpr std::size_t kSystemCode = 2;
-constexpr std::size_t kUserCode = 3;
-constexpr std::size_t kLevel1 = 4;
-constexpr std::size_t kLevel2 = 6;
-constexpr std::size_t kLevel3 = 8;
-}  // namespace kanjyo
+namespace kanjyo = column::zmkanjyo;
 
 // The level-1 classes of a chart; an account outside them (or without one) is unclassified.
 constexpr std::string_view kClassifiedLevels = "10;20;30;40;50;90;99";

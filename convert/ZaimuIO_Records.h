@@ -27,6 +27,34 @@ namespace zmkannen {
 inline constexpr std::size_t kKamokuKetasu = 34;  // account code digits; 5 or 6 for free codes
 inline constexpr std::size_t kHojoKetasu = 36;    // sub-account code digits
 }
+namespace cmhonten {
+inline constexpr std::size_t kCode = 2;
+inline constexpr std::size_t kName = 4;
+inline constexpr std::size_t kOtherName = 5;
+}
+namespace cmbumon {
+inline constexpr std::size_t kCode = 2;
+inline constexpr std::size_t kDisplayCode = 3;  // the target code when department codes have at most 4 digits
+inline constexpr std::size_t kName = 4;
+inline constexpr std::size_t kOtherName = 5;
+}
+namespace zmhonkan {
+inline constexpr std::size_t kBranch = 2;
+inline constexpr std::size_t kDepartment = 3;
+}
+namespace zmkanjyo {
+inline constexpr std::size_t kSystemCode = 2;
+inline constexpr std::size_t kUserCode = 3;
+inline constexpr std::size_t kLevel1 = 4;
+inline constexpr std::size_t kLevel2 = 6;
+inline constexpr std::size_t kLevel3 = 8;
+inline constexpr std::size_t kShortName = 11;  // taken when kName is empty
+inline constexpr std::size_t kName = 12;
+inline constexpr std::size_t kSide = 13;       // balance side: "1" debit, "2" credit
+inline constexpr std::size_t kDebitTax = 17;
+inline constexpr std::size_t kCreditTax = 19;
+inline constexpr std::size_t kCostKind = 21;   // "1" fixed, "2" variable
+}
 namespace zmsiwake {
 inline constexpr std::size_t kTaisyakuKubun = 5;  // "1" debit, "2" credit
 }

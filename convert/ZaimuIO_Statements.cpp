@@ -36,7 +36,8 @@ std::vector<TNamedStatement> ConvertStatements()
             QZ_NAMED_STATEMENT(Data, convert::sql::kUpdateOnetimeCollisionCode),
             QZ_NAMED_STATEMENT(Data, convert::sql::kSelectOnetimeAll),
             QZ_NAMED_STATEMENT(Data, convert::sql::kDropOnetime),
-            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectTargetNamesOfSubAccount)};
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectTargetNamesOfSubAccount),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kDeleteBranchDepartment)};
 }
 
 }  // namespace qz

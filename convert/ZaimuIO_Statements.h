@@ -86,6 +86,9 @@ inline constexpr std::string_view kSelectTargetNamesOfSubAccount =
     "SELECT KM.USERCODE, KM.KNAME, HM.HNAME FROM HOJOMST HM INNER JOIN KAMOKUMST KM ON (HM.KCODE = KM.KCODE) "
     "WHERE (HM.KCODE=:KCODE) AND (HM.HCODE=:HCODE) ";
 
+// Departments and branches: a branch gives up a department the extract does not let it manage.
+inline constexpr std::string_view kDeleteBranchDepartment = "DELETE FROM SISETUBUM WHERE (SCODE=:SCODE) AND (BCODE=:BCODE) ";
+
 }  // namespace qz::convert::sql
 
 namespace qz {

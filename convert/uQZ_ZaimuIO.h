@@ -169,6 +169,9 @@ public:
     // corporation, 1, 3, 5 of an individual.
     std::array<std::string, 3> SpecialSubAccountSkips() const;
     std::string OutputTaxAccount() const;     // 仮受消費税: slot 2 of a corporation, 3 of an individual
+    // Target user codes carry a check digit (four digits) when the extract's account codes have more than
+    // three digits; free codes too long for the target follow the width the operator chose instead.
+    bool UserCodesCarryCheckDigit() const { return FreeCodeOver ? FreeCodeKetasu == 4 : KamokuKetasu != 3; }
     // Branches are in use when the selected year has more than one branch record; departments when it
     // has any.
     bool BranchesInUse() const { return SitenSu > 1; }

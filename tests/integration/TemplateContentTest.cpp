@@ -1,8 +1,8 @@
 // What a restored template holds, and what the schema does when the conversion adds masters.
 
 #include "common/SjisText.h"
+#include "convert/ZaimuIO_Statements.h"
 #include "db/schema/StandardCharts.h"
-#include "tests/support/StatementCatalog.h"
 #include "tests/support/TemplateDatabase.h"
 #include "writer/DataKakikomi_Statements.h"
 
@@ -80,7 +80,7 @@ TEST_F(SchemaBehaviour, BranchesManageTheDepartmentsThePruningLeaves)
     Exec("INSERT INTO BUMONMST (BCODE, BNAME) VALUES ('02', '製造部')");
     // Branch 01 manages department 01 only, branch 02 department 02 only; the common department stays.
     fb::TStatement prune(tr);
-    prune.Prepare(PendingStatement("DELETE_SISETUBUM_PAIR"));
+    prune.Prepare(convert::sql::kDeleteBranchDepartment);
     for (const auto& [branch, department] : {std::pair{"01", "02"}, std::pair{"02", "01"}}) {
         prune.SetString("SCODE", branch).SetString("BCODE", department);
         prune.Execute();
