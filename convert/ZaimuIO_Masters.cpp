@@ -25,7 +25,9 @@ bool TQZaimuIO::WriteMasters(int templateKind)
         return false;
     if (Writer.WriteDepartments(ReadBumon()) != 0)
         return false;
-    return Writer.WriteBranches(ReadSiten()) == 0 && PruneBranchDepartments();
+    // Writing the departments pairs each of them with every branch; ReadSiten then keeps only the pairs
+    // the extract gives the branches, so it must come after the departments.
+    return Writer.WriteBranches(ReadSiten()) == 0;
 }
 
 }  // namespace qz
