@@ -20,29 +20,6 @@ using namespace convert::sql;
 namespace {
 
 // Columns of both balance files (ZMUCHZAN, ZMBUMZAN).
-namespace balance {
-constexpr std::size_t kBranch = 2;
-constexpr std::size_t kAccount = 3;
-constexpr std::size_t kSubAccount = 4;   // ZMUCHZAN
-constexpr std::size_t kDepartment = 4;   // ZMBUMZAN
-constexpr std::size_t kKind = 5;
-constexpr std::size_t kOpening = 6;
-}  // namespace balance
-namespace kanjyo {
-constexpr std::size_t kSystemCode = 2;
-constexpr std::size_t kLevel1 = 4;
-constexpr std::size_t kShortName = 11;
-constexpr std::size_t kName = 12;
-constexpr std::size_t kSide = 13;
-}  // namespace kanjyo
-namespace uchiwa {
-constexpr std::size_t kAccount = 2;
-constexpr std::size_t kSubAccount = 3;
-constexpr std::size_t kUserCode = 4;
-constexpr std::size_t kName = 5;
-constexpr std::size_t kSecondName = 6;
-}  // namespace uchiwa
-
 constexpr std::string_view kNoSubAccount = "00000";
 constexpr std::string_view kCatchAllSubAccount = "99999";
 constexpr std::string_view kBalanceSheetLevels[] = {"10", "20", "30"};
@@ -59,7 +36,7 @@ constexpr std::string_view kIndividualRecomputed[] = {"事業主貸", "事業主
 
 bool IsBalanceOf(const TExtractRecord& record, int year, std::string_view kind)
 {
-    return !record.Empty() && record.YearCode() == year && record.Text(balance::kKind) == kind;
+    return !record.Empty() && record.YearCode() == year && record.Text(column::balance::kKind) == kind;
 }
 
 // The balance at the start of the input month: the opening balance for the first month, else the running
@@ -67,7 +44,7 @@ bool IsBalanceOf(const TExtractRecord& record, int year, std::string_view kind)
 TMoney BalanceAtMonthStart(const TExtractRecord& record, int month, int side)
 {
     if (month == 1)
-        return record.Amount(balance::kOpening);
+        return record.Amount(column::balance::kOpening);
     const std::size_t first = kFirstSeriesOfMonth[month - 2];
     const TMoney firstSeries = record.Amount(first);
     const TMoney secondSeries = record.Amount(first + kSecondSeriesOffset);
@@ -105,7 +82,7 @@ std::string YenText(TMoney amount)
 const TZMKANJYO* AccountOfYear(const std::vector<TZMKANJYO>& accounts, int year, std::string_view code)
 {
     for (const TZMKANJYO& account : accounts)
-        if (account.YearCode() == year && account.Text(kanjyo::kSystemCode) == code)
+        if (account.YearCode() == year && account.Text(column::zmkanjyo::kSystemCode) == code)
             return &account;
     return nullptr;
 }
@@ -114,8 +91,8 @@ const TZMUCHIWAK* SubAccountOfYear(const std::vector<TZMUCHIWAK>& subAccounts, i
                                    std::string_view code)
 {
     for (const TZMUCHIWAK& subAccount : subAccounts)
-        if (subAccount.YearCode() == year && subAccount.Text(uchiwa::kAccount) == account &&
-            subAccount.Text(uchiwa::kSubAccount) == code)
+        if (subAccount.YearCode() == year && subAccount.Text(column::zmuchiwa::kAccount) == account &&
+            subAccount.Text(column::zmuchiwa::kSubAccount) == code)
             return &subAccount;
     return nullptr;
 }
@@ -211,7 +188,7 @@ std::string MismatchLine(const TCarryOverRow& row, TCarriedBalances& target, boo
 // accounts were merged into it.
 bool IsCheckedAccount(const TZMKANJYO& account)
 {
-    const std::string& level = account.Text(kanjyo::kLevel1);
+    const std::string& level = account.Text(column::zmkanjyo::kLevel1);
     return account.WorkFlag == 0 &&
            std::find(std::begin(kBalanceSheetLevels), std::end(kBalanceSheetLevels), level) != std::end(kBalanceSheetLevels);
 }
@@ -238,32 +215,32 @@ std::string TQZaimuIO::ReadKaisiZan(int code, int month, int past)
     };
     const auto hasOwnSubAccounts = [&](const std::string& account) {
         return std::any_of(Zmuchiwa.begin(), Zmuchiwa.end(), [&](const TZMUCHIWAK& subAccount) {
-            return subAccount.YearCode() == SentakuNendoCode && subAccount.Text(uchiwa::kAccount) == account;
+            return subAccount.YearCode() == SentakuNendoCode && subAccount.Text(column::zmuchiwa::kAccount) == account;
         });
     };
 
     for (const TZMUCHZAN& row : Zmuchzan) {
         if (!IsBalanceOf(row, code, kind))
             continue;
-        const std::string& account = row.Text(balance::kAccount);
+        const std::string& account = row.Text(column::balance::kAccount);
         if (!YearAccount(account, true))
             continue;
-        const std::string fac = Writer.ConvertBranchCode(row.Text(balance::kBranch));
+        const std::string fac = Writer.ConvertBranchCode(row.Text(column::balance::kBranch));
         if (BranchesInUse() && fac == " ")
             continue;
         const TZMKANJYO* ofYear = AccountOfYear(Zmkanjyo, code, account);
-        const int side = ofYear && ofYear->Text(kanjyo::kSide) == "2" ? 2 : 1;
+        const int side = ofYear && ofYear->Text(column::zmkanjyo::kSide) == "2" ? 2 : 1;
         const std::string k = Writer.ConvertAccountCode(account);
         if (k.empty())
             continue;
-        const std::string& sub = row.Text(balance::kSubAccount);
+        const std::string& sub = row.Text(column::balance::kSubAccount);
         const TMoney amount = BalanceAtMonthStart(row, month, side);
 
         if (Writer.HasSubAccountBalances(fac, k)) {
             if (sub != kNoSubAccount) {
                 const TZMUCHIWAK* source = SubAccountOfYear(Zmuchiwa, code, account, sub);
                 std::string h = Writer.ConvertSubAccountCode(account, sub, past != 0,
-                                                             source ? source->Text(uchiwa::kUserCode) : sub);
+                                                             source ? source->Text(column::zmuchiwa::kUserCode) : sub);
                 if (sub == kCatchAllSubAccount && h == " ")
                     h = Writer.AllNineCode;
                 addLine(fac, k, h, accountLevelDepartment, side, amount);
@@ -282,9 +259,9 @@ std::string TQZaimuIO::ReadKaisiZan(int code, int month, int past)
             if (!departments)
                 continue;
             for (const TZMBUMZAN& part : Zmbumzan)
-                if (IsBalanceOf(part, code, kind) && part.Text(balance::kBranch) == row.Text(balance::kBranch) &&
-                    part.Text(balance::kAccount) == account)
-                    addLine(fac, k, " ", Writer.ConvertDepartmentCode(part.Text(balance::kDepartment)), side,
+                if (IsBalanceOf(part, code, kind) && part.Text(column::balance::kBranch) == row.Text(column::balance::kBranch) &&
+                    part.Text(column::balance::kAccount) == account)
+                    addLine(fac, k, " ", Writer.ConvertDepartmentCode(part.Text(column::balance::kDepartment)), side,
                             BalanceAtMonthStart(part, month, side));
         }
     }
@@ -313,15 +290,15 @@ bool TQZaimuIO::CheckCarryOver(int code, std::vector<std::string>& list)
     for (const TZMUCHZAN& row : Zmuchzan) {
         if (!IsBalanceOf(row, code, kind))
             continue;
-        const std::string& account = row.Text(balance::kAccount);
+        const std::string& account = row.Text(column::balance::kAccount);
         const TZMKANJYO* source = YearAccount(account, false);
         if (!source || !IsCheckedAccount(*source))
             continue;
-        const std::string& sub = row.Text(balance::kSubAccount);
-        TCarryOverRow checked{.Branch = Writer.ConvertBranchCode(row.Text(balance::kBranch)),
+        const std::string& sub = row.Text(column::balance::kSubAccount);
+        TCarryOverRow checked{.Branch = Writer.ConvertBranchCode(row.Text(column::balance::kBranch)),
                               .Account = Writer.ConvertAccountCode(account),
                               .SubAccount = sub != kNoSubAccount ? Writer.FindSubAccountTarget(account, sub) : std::string(),
-                              .Opening = row.Amount(balance::kOpening)};
+                              .Opening = row.Amount(column::balance::kOpening)};
         if ((BranchesInUse() && checked.Branch == " ") || checked.Account.empty() || isRecomputed(checked.Account) ||
             hasMergedAccounts(checked.Account))
             continue;
@@ -334,11 +311,11 @@ bool TQZaimuIO::CheckCarryOver(int code, std::vector<std::string>& list)
         if (checked.Carried == checked.Opening || checked.Carried + checked.Opening == TMoney())
             continue;
         agrees = false;
-        checked.SourceAccountName = FirstNonEmpty(source->Text(kanjyo::kName), source->Text(kanjyo::kShortName));
+        checked.SourceAccountName = FirstNonEmpty(source->Text(column::zmkanjyo::kName), source->Text(column::zmkanjyo::kShortName));
         if (sub != kNoSubAccount)
             if (const TZMUCHIWAK* sourceSub = SubAccountOfYear(Zmuchiwa, SentakuNendoCode, account, sub))
                 checked.SourceSubAccountName =
-                    FirstNonEmpty(sourceSub->Text(uchiwa::kName), sourceSub->Text(uchiwa::kSecondName));
+                    FirstNonEmpty(sourceSub->Text(column::zmuchiwa::kName), sourceSub->Text(column::zmuchiwa::kSecondName));
         list.push_back(MismatchLine(checked, target, BranchesInUse()));
     }
     return agrees;

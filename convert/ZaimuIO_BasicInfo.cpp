@@ -16,18 +16,6 @@
 namespace qz {
 namespace {
 
-namespace kannen {
-constexpr std::size_t kKana = 4;
-constexpr std::size_t kName = 5;
-constexpr std::size_t kPost = 6;
-constexpr std::size_t kAddress1 = 11;
-constexpr std::size_t kAddress2 = 12;
-constexpr std::size_t kOutputTaxRounding = 40;
-constexpr std::size_t kInputTaxRounding = 41;
-constexpr std::size_t kTaxDefault = 59;
-}  // namespace kannen
-constexpr std::size_t kKesanYearNumber = 4;
-constexpr std::size_t kKanjyoSystemCode = 2;
 
 constexpr std::string_view kSettingsGroup = "基本設定";
 
@@ -124,7 +112,7 @@ int TQZaimuIO::DeriveBasicInfo(TACCINF& info)
 {
     fb::TTransaction& transaction = Transaction();
     const std::pair<std::string_view, int> digitSettings[] = {
-        {"科目コード桁数", StoredDigits(kThreeDigitRules, KamokuKetasu)},
+        {"科目コード桁数", StoredDigits(kThreeDigitRules, UserCodesCarryCheckDigit() ? 4 : 3)},
         {"補助コード桁数", StoredDigits(kThreeDigitRules, HojoKetasu)},
         {"部門コード桁数", StoredDigits(kDepartmentDigitRules, BumonKetasu)}};
     for (const auto& [key, value] : digitSettings)
@@ -141,18 +129,18 @@ int TQZaimuIO::DeriveBasicInfo(TACCINF& info)
     const bool corporation = chart == kChartCorporation;
     const TClientKind& kind = ClientKindOf(chart);
 
-    info.ENTTEXT = CutSjis(c(kannen::kName), 40);
+    info.ENTTEXT = CutSjis(c(column::zmkannen::kName), 40);
     info.TANTOU = 0;
     info.DATATYPE = kind.DataType;
     info.CODETYPE = kind.CodeType;
-    info.POST = c(kannen::kPost);
-    info.ADD1 = corporation ? CutSjis(c(kannen::kAddress1), 40) : std::string();
-    info.ADD2 = corporation ? CutSjis(c(kannen::kAddress2), 40) : std::string();
+    info.POST = c(column::zmkannen::kPost);
+    info.ADD1 = corporation ? CutSjis(c(column::zmkannen::kAddress1), 40) : std::string();
+    info.ADD2 = corporation ? CutSjis(c(column::zmkannen::kAddress2), 40) : std::string();
     info.TEL.clear();
     // The blue-return details are an individual's only.
     info.AO_SIMEI = corporation ? std::string() : CutSjis(info.ENTTEXT, 16);
-    info.AO_ADD1 = corporation ? std::string() : CutSjis(c(kannen::kAddress1), 30);
-    info.AO_ADD2 = corporation ? std::string() : CutSjis(c(kannen::kAddress2), 30);
+    info.AO_ADD1 = corporation ? std::string() : CutSjis(c(column::zmkannen::kAddress1), 30);
+    info.AO_ADD2 = corporation ? std::string() : CutSjis(c(column::zmkannen::kAddress2), 30);
     for (std::string* empty : {&info.AO_KANA, &info.AO_GYOUSHU, &info.AO_YAGO, &info.AO_KANYU, &info.AO_TEL,
                                &info.AO_SHOKUGYO1, &info.AO_SHOKUGYO2})
         empty->clear();
@@ -162,13 +150,13 @@ int TQZaimuIO::DeriveBasicInfo(TACCINF& info)
 
     info.SCODE1 = Dtmanage.KanyosakiCodeText;
     info.SCODE2.clear();
-    info.SKANA = CutSjis(ToHalfWidth(c(kannen::kKana)), 30);
+    info.SKANA = CutSjis(ToHalfWidth(c(column::zmkannen::kKana)), 30);
     info.SHOUGOU = info.ENTTEXT;
 
     if (corporation) {
         const auto settlement = std::find_if(Zmkesan.begin(), Zmkesan.end(),
                                              [&](const TZMKESAN& record) { return record.YearCode() == SentakuNendoCode; });
-        info.NENDO = settlement == Zmkesan.end() ? 1 : IntOr(settlement->Text(kKesanYearNumber), 1);
+        info.NENDO = settlement == Zmkesan.end() ? 1 : IntOr(settlement->Text(column::zmkesan::kYearNumber), 1);
         info.KISHU = Kisyu;
         info.KIMATU = Kimatu;
         info.KAISI = KaisiTukiNo == 1 ? Kisyu : KaisiTuki;
@@ -186,11 +174,11 @@ int TQZaimuIO::DeriveBasicInfo(TACCINF& info)
     NendoNo = info.NENDO;
 
     info.CALCU = 0;
-    if (const auto rounding = TargetRounding(IntOr(c(kannen::kOutputTaxRounding), 2)))
+    if (const auto rounding = TargetRounding(IntOr(c(column::zmkannen::kOutputTaxRounding), 2)))
         info.TAXU_HASUU = *rounding;
-    if (const auto rounding = TargetRounding(IntOr(c(kannen::kInputTaxRounding), 2)))
+    if (const auto rounding = TargetRounding(IntOr(c(column::zmkannen::kInputTaxRounding), 2)))
         info.TAXH_HASUU = *rounding;
-    TaxDefault = IntOr(c(kannen::kTaxDefault), 1) - 1;
+    TaxDefault = IntOr(c(column::zmkannen::kTaxDefault), 1) - 1;
     info.TAXDEFUH = 0;
     info.TAXKANNI = 1;
     info.TAXJIGYOU = BusinessClassOf(JigyouKubun, info.DATATYPE);
@@ -198,7 +186,7 @@ int TQZaimuIO::DeriveBasicInfo(TACCINF& info)
     const bool costAccounts =
         chart != kChartIndividualRealEstate &&
         std::any_of(Zmkanjyo.begin(), Zmkanjyo.end(), [&](const TZMKANJYO& account) {
-            const int code = IntOr(account.Text(kKanjyoSystemCode), 0);
+            const int code = IntOr(account.Text(column::zmkanjyo::kSystemCode), 0);
             return account.YearCode() == SentakuNendoCode && code >= 50000 && code <= 59900;
         });
     info.GENKA_USE = costAccounts ? 1 : 0;

@@ -24,8 +24,37 @@ namespace cmkansig {
 inline constexpr std::size_t kBumonKetasu = 3;  // department code digits of the year
 }
 namespace zmkannen {
+inline constexpr std::size_t kKana = 4;
+inline constexpr std::size_t kName = 5;
+inline constexpr std::size_t kPost = 6;
+inline constexpr std::size_t kAddress1 = 11;
+inline constexpr std::size_t kAddress2 = 12;
 inline constexpr std::size_t kKamokuKetasu = 34;  // account code digits; 5 or 6 for free codes
 inline constexpr std::size_t kHojoKetasu = 36;    // sub-account code digits
+inline constexpr std::size_t kOutputTaxRounding = 40;
+inline constexpr std::size_t kInputTaxRounding = 41;
+inline constexpr std::size_t kTaxDefault = 59;    // tax processing, 1-based
+}
+namespace zmkesan {
+inline constexpr std::size_t kYearNumber = 4;
+}
+namespace zmuchiwa {
+inline constexpr std::size_t kAccount = 2;
+inline constexpr std::size_t kSubAccount = 3;
+inline constexpr std::size_t kUserCode = 4;
+inline constexpr std::size_t kName = 5;
+inline constexpr std::size_t kSecondName = 6;   // taken when kName is empty
+inline constexpr std::size_t kDebitTax = 8;
+inline constexpr std::size_t kCreditTax = 10;
+}
+// Both balance files (ZMUCHZAN per sub-account, ZMBUMZAN per department).
+namespace balance {
+inline constexpr std::size_t kBranch = 2;
+inline constexpr std::size_t kAccount = 3;
+inline constexpr std::size_t kSubAccount = 4;   // ZMUCHZAN: "00000" none, "99999" catch-all
+inline constexpr std::size_t kDepartment = 4;   // ZMBUMZAN
+inline constexpr std::size_t kKind = 5;
+inline constexpr std::size_t kOpening = 6;
 }
 namespace cmhonten {
 inline constexpr std::size_t kCode = 2;

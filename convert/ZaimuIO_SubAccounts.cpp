@@ -10,7 +10,7 @@
 #include "common/TextHelpers.h"
 #include "convert/ZaimuIO_Statements.h"
 #include "convert/uQZ_ZaimuIO.h"
-#include "db/DbErrorText.h"
+#include "convert/ZaimuIO_StepFailure.h"
 #include "db/ErrorReport.h"
 
 #include <algorithm>
@@ -23,25 +23,6 @@ namespace qz {
 using namespace convert::sql;
 
 namespace {
-
-namespace uchiwa {
-constexpr std::size_t kAccount = 2;
-constexpr std::size_t kSubAccount = 3;
-constexpr std::size_t kUserCode = 4;
-constexpr std::size_t kName = 5;
-constexpr std::size_t kSecondName = 6;
-constexpr std::size_t kDebitTax = 8;
-constexpr std::size_t kCreditTax = 10;
-}  // namespace uchiwa
-
-namespace kanjyo {
-constexpr std::size_t kUserCode = 3;
-constexpr std::size_t kLevel1 = 4;
-constexpr std::size_t kShortName = 11;
-constexpr std::size_t kName = 12;
-constexpr std::size_t kDebitTax = 17;
-constexpr std::size_t kCreditTax = 19;
-}  // namespace kanjyo
 
 constexpr std::string_view kLabel = "補助科目コード調整：";
 constexpr std::string_view kWholeAccount = " ";   // OLDHCODE of a row that stands for a whole source account
@@ -205,7 +186,7 @@ std::string LastDigits(std::int64_t value, int digits)
 // A sub-account's name as the target holds it: the name, else the second name, cut to the column's width.
 std::string SubAccountName(const TZMUCHIWAK& sub)
 {
-    const std::string& name = IsBlank(sub.Text(uchiwa::kName)) ? sub.Text(uchiwa::kSecondName) : sub.Text(uchiwa::kName);
+    const std::string& name = IsBlank(sub.Text(column::zmuchiwa::kName)) ? sub.Text(column::zmuchiwa::kSecondName) : sub.Text(column::zmuchiwa::kName);
     return CutSjis(name, kNameBytes);
 }
 
@@ -271,10 +252,10 @@ private:
         for (const TZMUCHIWAK& sub : io_.Zmuchiwa) {
             if (sub.YearCode() != io_.SentakuNendoCode)
                 continue;
-            const std::string& account = sub.Text(uchiwa::kAccount);
-            const std::string& user = sub.Text(uchiwa::kUserCode);
+            const std::string& account = sub.Text(column::zmuchiwa::kAccount);
+            const std::string& user = sub.Text(column::zmuchiwa::kUserCode);
             const int n = counter.Next(account);
-            table_.Insert({account, sub.Text(uchiwa::kSubAccount), user, io_.Writer.ConvertAccountCode(account),
+            table_.Insert({account, sub.Text(column::zmuchiwa::kSubAccount), user, io_.Writer.ConvertAccountCode(account),
                            renumbered ? Numbered(n, account) : user},
                           user, 0);
         }
@@ -304,7 +285,7 @@ private:
         if (pair == pairs.end())
             return SubCode(code);
         if (const TZMKANJYO* account = io_.YearAccount(pair->NewCode, false))
-            return account->Text(kanjyo::kUserCode);
+            return account->Text(column::zmkanjyo::kUserCode);
         return SubCode(pair->NewCode);
     }
 
@@ -432,8 +413,8 @@ int TaxCategory(const TQZaimuIO& io, const std::string& tax, std::string_view ac
 const TZMUCHIWAK* FindSubAccount(const TQZaimuIO& io, std::string_view account, std::string_view subAccount)
 {
     for (const TZMUCHIWAK& sub : io.Zmuchiwa)
-        if (sub.YearCode() == io.SentakuNendoCode && sub.Text(uchiwa::kAccount) == account &&
-            sub.Text(uchiwa::kSubAccount) == subAccount)
+        if (sub.YearCode() == io.SentakuNendoCode && sub.Text(column::zmuchiwa::kAccount) == account &&
+            sub.Text(column::zmuchiwa::kSubAccount) == subAccount)
             return &sub;
     return nullptr;
 }
@@ -454,15 +435,15 @@ TSubAccountMaster MergedMaster(const TQZaimuIO& io, const TCCTHCODE& entry)
         ShowError(Format("集約科目[%s]が見つかりません", entry.OldKCode));
     const TZMKANJYO& account = found ? *found : kNoAccount;
     TSubAccountMaster master;
-    const std::string& level = account.Text(kanjyo::kLevel1);
+    const std::string& level = account.Text(column::zmkanjyo::kLevel1);
     master.BpFlag = !level.empty() && kBalanceSheetLevels.find(level) != std::string_view::npos ? "B" : "P";
-    master.DebitTax = TaxCategory(io, account.Text(kanjyo::kDebitTax), entry.OldKCode);
-    master.CreditTax = TaxCategory(io, account.Text(kanjyo::kCreditTax), entry.OldKCode);
+    master.DebitTax = TaxCategory(io, account.Text(column::zmkanjyo::kDebitTax), entry.OldKCode);
+    master.CreditTax = TaxCategory(io, account.Text(column::zmkanjyo::kCreditTax), entry.OldKCode);
     if (!IsBlank(entry.OldHCode)) {
         master.Name = NameOrUnregistered(FindSubAccount(io, entry.OldKCode, entry.OldHCode));
     } else {
         // The account's name becomes a sub-account's name: cut to the width of one.
-        const std::string name = CutSjis(account.Text(kanjyo::kName), kNameBytes);
+        const std::string name = CutSjis(account.Text(column::zmkanjyo::kName), kNameBytes);
         master.Name = IsBlank(name) ? std::string(kUnregistered) : name;
     }
     return master;
@@ -480,8 +461,8 @@ TSubAccountMaster OwnMaster(const TQZaimuIO& io, const TCCTHCODE& entry)
     }
     if (const TZMUCHIWAK* sub = FindSubAccount(io, entry.OldKCode, entry.OldHCode)) {
         master.Name = NameOrUnregistered(sub);
-        master.DebitTax = TaxCategory(io, sub->Text(uchiwa::kDebitTax), entry.OldKCode);
-        master.CreditTax = TaxCategory(io, sub->Text(uchiwa::kCreditTax), entry.OldKCode);
+        master.DebitTax = TaxCategory(io, sub->Text(column::zmuchiwa::kDebitTax), entry.OldKCode);
+        master.CreditTax = TaxCategory(io, sub->Text(column::zmuchiwa::kCreditTax), entry.OldKCode);
     }
     return master;
 }
@@ -507,16 +488,8 @@ bool TQZaimuIO::BuildHojoIndex()
                                        entry.NewKCode, entry.NewHCode));
         }
         return true;
-    } catch (const fb::TFbError& error) {
-        const std::string codes = ErrorCodeLine(error);
-        const std::string japanese(DbErrorText(error.Code(), error.SqlCode()));
-        ReadErrors.push_back(codes);
-        ReadErrors.push_back(std::string(kLabel) + error.Message());
-        ReadErrors.push_back(japanese);
-        ShowError(std::string(kLabel) + codes + "\n" + japanese + "\n" + error.Message());
-    } catch (const std::exception& error) {
-        ReadErrors.push_back(std::string(kLabel) + error.what());
-        ShowError(ReadErrors.back());
+    } catch (...) {
+        RecordStepFailure(kLabel, ReadErrors);
     }
     return false;
 }
@@ -551,7 +524,7 @@ int TQZaimuIO::FillSyuyakuList(std::vector<TSyuyakuRow>& rows)
         std::optional<std::pair<std::string, std::string>> lastSource, lastTarget;
         for (const TCCTHCODE& entry : Writer.SubAccountCodes) {
             const TZMUCHIWAK* sub = FindSubAccount(*this, entry.OldKCode, entry.OldHCode);
-            const std::string subUser = sub ? sub->Text(uchiwa::kUserCode) : std::string();
+            const std::string subUser = sub ? sub->Text(column::zmuchiwa::kUserCode) : std::string();
             if (entry.OldKCode == entry.NewKCode && subUser == entry.NewHCode)
                 continue;   // nothing changed
             if (entry.OldHCode == kCatchAll || entry.NewHCode == "999" || entry.NewHCode == "9999")
@@ -559,8 +532,8 @@ int TQZaimuIO::FillSyuyakuList(std::vector<TSyuyakuRow>& rows)
             TSyuyakuRow& row = rows.emplace_back();
             std::pair<std::string, std::string> source;
             if (const TZMKANJYO* account = YearAccount(entry.OldKCode, true))
-                source = {account->Text(kanjyo::kUserCode),
-                          IsBlank(account->Text(kanjyo::kName)) ? account->Text(kanjyo::kShortName) : account->Text(kanjyo::kName)};
+                source = {account->Text(column::zmkanjyo::kUserCode),
+                          IsBlank(account->Text(column::zmkanjyo::kName)) ? account->Text(column::zmkanjyo::kShortName) : account->Text(column::zmkanjyo::kName)};
             std::pair<std::string, std::string> targetAccount;
             target.SetString("KCODE", entry.NewKCode).SetString("HCODE", entry.NewHCode);
             target.Open();

@@ -208,6 +208,15 @@ TEST_F(BasicInfoTest, DigitSettingsAreStoredEvenWithoutAYearRecord)
     EXPECT_EQ(Setting("補助コード桁数"), 0);   // 5 digits, capped to 4 by the year selection
     EXPECT_EQ(info.ENTTEXT, before.ENTTEXT);
     EXPECT_EQ(info.TAXU_HASUU, before.TAXU_HASUU);
+
+    // Free codes of five digits cut to the chosen width: the setting follows the width the codes have.
+    context.KamokuKetasu = 5;
+    context.FreeCodeSiyou = context.FreeCodeOver = true;
+    for (const auto& [width, stored] : {std::pair{3, 2}, std::pair{4, 0}}) {
+        context.FreeCodeKetasu = width;
+        ASSERT_EQ(context.DeriveBasicInfo(info), 0);
+        EXPECT_EQ(Setting("科目コード桁数"), stored) << width;
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
