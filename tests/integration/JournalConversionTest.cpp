@@ -279,6 +279,21 @@ TEST_F(JournalConversion, FiveZerosInTheSubAccountColumnMeanNoSubAccount)
     EXPECT_EQ(context.Writer.MissingCodes, "");
 }
 
+TEST(JournalLines, ASideIsReadOnlyFromALineOfItsYearWithItsColumns)
+{
+    TQZaimuIO context;
+    const std::vector<std::string> sides = LinesOf({.Debit = {"10100", "9901", "00000"}, .Credit = {"41100"}, .Text = "振込,手数料"}, 1);
+    ASSERT_EQ(context.ParseJournalLine(7, sides[0]), 0);
+    EXPECT_EQ(context.DebitLine.Column(7), "2025/04/10");
+    EXPECT_EQ(context.DebitLine.Column(21), "振込,手数料");
+    EXPECT_EQ(context.DebitLine.Column(15), "");
+    EXPECT_TRUE(context.CreditLine.Columns.empty());
+    EXPECT_EQ(context.ParseJournalLine(6, sides[1]), 255);
+    EXPECT_EQ(context.ParseJournalLine(7, sides[1].substr(0, sides[1].size() - 2)), 254);   // 23 columns
+    EXPECT_EQ(context.ParseJournalLine(7, sides[1] + ","), 253);
+    EXPECT_TRUE(context.CreditLine.Columns.empty());
+}
+
 // A dictionary record: integers where the file has them (the year, the single-transaction kind).
 template <typename TRecord>
 TRecord Record(std::vector<TExtractValue> values)
