@@ -37,7 +37,13 @@ std::vector<TNamedStatement> ConvertStatements()
             QZ_NAMED_STATEMENT(Data, convert::sql::kSelectOnetimeAll),
             QZ_NAMED_STATEMENT(Data, convert::sql::kDropOnetime),
             QZ_NAMED_STATEMENT(Data, convert::sql::kSelectTargetNamesOfSubAccount),
-            QZ_NAMED_STATEMENT(Data, convert::sql::kDeleteBranchDepartment)};
+            QZ_NAMED_STATEMENT(Data, convert::sql::kDeleteBranchDepartment),
+            // Journals
+            QZ_NAMED_STATEMENT(Data, convert::sql::kRecreateJournalSortTable),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kDropJournalSortTable),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kInsertJournalSortRow),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectSortedJournals),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectSubAccountOfAccount)};
 }
 
 }  // namespace qz

@@ -206,7 +206,7 @@ public:
     void DropJournalSortTable();
     int ParseJournalLine(int year, std::string_view line);
     std::string ConvertJournals(int year, int mode, std::string_view label, const std::filesystem::path& file);
-    std::string BuildRensouBlock() const;
+    std::string BuildRensouBlock();
     std::string BuildSiwajiBlock();
     std::string BuildRyakuBlock() const;
 

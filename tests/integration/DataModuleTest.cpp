@@ -3,6 +3,7 @@
 
 #include "common/Base64.h"
 #include "common/Cp932.h"
+#include "convert/ZaimuIO_Statements.h"
 #include "convert/uQZ_ZaimuIO.h"
 #include "platform/ShellFolders.h"
 #include "db/DataModule.h"
@@ -17,7 +18,6 @@
 #include "tests/support/RecordingUi.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/InstallationFixture.h"
-#include "tests/support/StatementCatalog.h"
 #include "tests/support/TemplateDatabase.h"
 
 #include <gtest/gtest.h>
@@ -395,15 +395,16 @@ TEST_F(ErrorLogWithDatabase, TheJournalSortTableJoinsTheErrorLog)
     ASSERT_TRUE(DM().fnAccDatConnected("", "", false));
     {
         fb::TTransactionScope scope(DM().IBTransactionDAT);
-        fb::ExecuteImmediate(DM().IBTransactionDAT, test::PendingStatement("RECREATE_TABLE_ONETIME_SIWAKE"));
+        fb::ExecuteImmediate(DM().IBTransactionDAT, convert::sql::kRecreateJournalSortTable);
         scope.Commit();
     }
     {
         fb::TTransactionScope scope(DM().IBTransactionDAT);
         fb::TStatement insert(DM().IBTransactionDAT);
-        insert.Prepare("INSERT INTO ONETIME_SIWAKE(JigyounendoNaibuCD,TORIHIKIBI,HonsitenNaibuCD,DenpyouNaibuCD,"
-                       "TaisyakuKubun,TEXT) VALUES(7,'20250410','00000000','10000001','1',:TEXT)");
-        insert.SetString("TEXT", "101,7,00000000,㈱髙橋");
+        insert.Prepare(convert::sql::kInsertJournalSortRow);
+        insert.SetInt("JigyounendoNaibuCD", 7).SetString("TORIHIKIBI", "20250410");
+        insert.SetString("HonsitenNaibuCD", "00000000").SetString("DenpyouNaibuCD", "10000001");
+        insert.SetString("TaisyakuKubun", "1").SetString("TEXT", "101,7,00000000,㈱髙橋");
         insert.Execute();
         scope.Commit();
     }
