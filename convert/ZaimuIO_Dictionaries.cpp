@@ -9,34 +9,19 @@
 namespace qz {
 namespace {
 
-// Columns of the dictionary files.
-namespace rensou {
-constexpr std::size_t kAccount = 3;
-constexpr std::size_t kSide = 4;   // "1" debit, "2" credit
-constexpr std::size_t kText = 5;
-}  // namespace rensou
-namespace siwaji {
-constexpr std::size_t kDebitAccount = 3;
-constexpr std::size_t kCreditAccount = 4;
-constexpr std::size_t kKind = 5;   // 1: a single-transaction summary
-constexpr std::size_t kText = 7;
-constexpr std::size_t kDebitSubAccount = 8;
-constexpr std::size_t kCreditSubAccount = 9;
-}  // namespace siwaji
-namespace ryaku {
-constexpr std::size_t kKana = 2;
-constexpr std::size_t kText = 3;
-}  // namespace ryaku
+namespace rensou = column::zmrensou;
+namespace siwaji = column::zmsiwaji;
+namespace ryaku = column::zmryaku;
 
 constexpr std::string_view kNoSubAccount = "00000";
 
-// The entries a block takes: the selected year's, with a text that is not blank.
 // The target system code of a dictionary's source account; empty when the entry names none.
 std::string TargetAccount(THxzMakeData& writer, std::string_view source)
 {
     return source.empty() ? std::string() : writer.ConvertAccountCode(source);
 }
 
+// The entries a block takes: the selected year's, with a text that is not blank.
 template <typename TRecord>
 bool IsEntry(const TRecord& record, int year, std::size_t textColumn)
 {

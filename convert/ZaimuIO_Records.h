@@ -47,6 +47,24 @@ inline constexpr std::size_t kSecondName = 6;   // taken when kName is empty
 inline constexpr std::size_t kDebitTax = 8;
 inline constexpr std::size_t kCreditTax = 10;
 }
+// The summary dictionaries.
+namespace zmrensou {
+inline constexpr std::size_t kAccount = 3;
+inline constexpr std::size_t kSide = 4;   // "1" debit, "2" credit
+inline constexpr std::size_t kText = 5;
+}
+namespace zmsiwaji {
+inline constexpr std::size_t kDebitAccount = 3;
+inline constexpr std::size_t kCreditAccount = 4;
+inline constexpr std::size_t kKind = 5;   // 1: a single-transaction summary
+inline constexpr std::size_t kText = 7;
+inline constexpr std::size_t kDebitSubAccount = 8;
+inline constexpr std::size_t kCreditSubAccount = 9;
+}
+namespace zmryaku {
+inline constexpr std::size_t kKana = 2;
+inline constexpr std::size_t kText = 3;
+}
 // Both balance files (ZMUCHZAN per sub-account, ZMBUMZAN per department).
 namespace balance {
 inline constexpr std::size_t kBranch = 2;

@@ -352,7 +352,12 @@ bool TSiwakeTextIO::Import(const std::filesystem::path& file, std::string_view s
     if (Status)
         Status->SetCaption("");
     const TFileSurvey survey = SurveyFile(file, separator, AccInfo().SHOUGOU);
-    if ((RespectLock && survey.HasLock) || !survey.HeaderMatches)
+    RefusalReason.clear();
+    if (RespectLock && survey.HasLock)
+        RefusalReason = "仕訳ファイルは取り込み済みです(.Lock)。";
+    else if (!survey.HeaderMatches)
+        RefusalReason = Format("仕訳ファイルの先頭行が会社名[%s]と一致しません。", AccInfo().SHOUGOU);
+    if (!RefusalReason.empty())
         return false;
 
     ImportedCount = 0;

@@ -29,6 +29,7 @@ public:
     std::vector<std::string> RejectedLines;  // "// " + reason, then the line
     int ImportedCount = 0;
     int RejectedCount = 0;
+    std::string RefusalReason;    // why Import refused the whole file; empty when it did not
     TProgressDialog* Progress = nullptr;
     TStatusCaption* Status = nullptr;
 

@@ -258,6 +258,8 @@ int THxzMakeData::PostJournals(const fs::path& file, std::string_view voucherBlo
         import.ReadVoucherNo = true;
         if (!import.Import(file, "\t")) {
             Errors.emplace_back("仕訳の登録に失敗しました。[SiwakeIO Error]");
+            if (!import.RefusalReason.empty())
+                Errors.push_back(import.RefusalReason);
         } else if (import.RejectedCount > 0) {
             ShowProgress("");
             const std::string_view logName = JournalErrorLogName(yearLabel);

@@ -116,6 +116,7 @@ TEST_F(JournalImport, AFileOfAnotherCompanyOrAlreadyImportedIsRefusedWithNothing
 {
     WriteFile({TLine{}.Text()}, "株式会社よその会社");
     EXPECT_FALSE(io.Import(file, "\t"));
+    EXPECT_NE(io.RefusalReason.find("先頭行が会社名"), std::string::npos) << io.RefusalReason;
     EXPECT_EQ(Entries(), 0);
     EXPECT_EQ(FileText().find(".Lock"), std::string::npos);
     EXPECT_EQ(ImportLog(), "");
@@ -126,6 +127,7 @@ TEST_F(JournalImport, AFileOfAnotherCompanyOrAlreadyImportedIsRefusedWithNothing
     EXPECT_TRUE(FileText().ends_with("\r\n.Lock\r\n")) << FileText();
     io.RespectLock = true;
     EXPECT_FALSE(io.Import(file, "\t"));
+    EXPECT_NE(io.RefusalReason.find("取り込み済み"), std::string::npos) << io.RefusalReason;
     EXPECT_EQ(Entries(), 1);
     // Without the check it is imported again, and keeps a single lock mark.
     io.RespectLock = false;

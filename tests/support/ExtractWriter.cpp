@@ -200,6 +200,11 @@ void WriteYearMasters(const TExtractDescription& d, const TExtractYear& year, TF
     TFields kannen = Filled(64);
     kannen[0] = no;
     kannen[1] = code;
+    kannen[4] = d.ClientKana;
+    kannen[5] = Quoted(d.ClientName);
+    kannen[6] = d.PostCode;
+    kannen[11] = Quoted(d.Address1);
+    kannen[12] = Quoted(d.Address2);
     kannen[14] = d.FreeCodes ? "1" : "0";
     kannen[30] = d.BusinessKind;
     kannen[31] = d.Corporation ? "1" : "2";
@@ -236,8 +241,10 @@ void WriteYearMasters(const TExtractDescription& d, const TExtractYear& year, TF
     for (std::size_t i = 0; i < d.Summaries.size(); ++i) {
         const TExtractSummary& s = d.Summaries[i];
         files.Add("ZMRYAKU.CSV", Join({no, code, s.Kana, Quoted(s.Text), ""}));
-        files.Add("ZMRENSOU.CSV", Join({no, code, Format("%04d", i + 1), s.DebitAccount, s.CreditAccount, Quoted(s.Text)}));
-        files.Add("ZMSIWAJI.CSV", Join({no, code, Format("%04d", i + 1), s.DebitAccount, s.CreditAccount, "0", "",
+        // An associative summary belongs to one account and side: the entry's two sides give two of them.
+        files.Add("ZMRENSOU.CSV", Join({no, code, Format("%04d", 2 * i + 1), s.DebitAccount, "1", Quoted(s.Text)}));
+        files.Add("ZMRENSOU.CSV", Join({no, code, Format("%04d", 2 * i + 2), s.CreditAccount, "2", Quoted(s.Text)}));
+        files.Add("ZMSIWAJI.CSV", Join({no, code, Format("%04d", i + 1), s.DebitAccount, s.CreditAccount, "1", "",
                                         Quoted(s.Text), "", "", "", "", ""}));
     }
     TFields kesan = Filled(84);

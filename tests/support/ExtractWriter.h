@@ -97,6 +97,10 @@ struct TExtractDescription {
     std::string ClientCode = "000123";
     int ClientNo = 1;
     std::string ClientName = "㈱山田商事";
+    std::string ClientKana = "ヤマダショウジ";
+    std::string PostCode = "100-0001";
+    std::string Address1 = "東京都千代田区千代田１－１";
+    std::string Address2 = "髙橋ビル３Ｆ";
     std::string SaveDate = "2026/05/31";
     std::string SaveTime = "10:15:00";
     int DBVersion = 1;

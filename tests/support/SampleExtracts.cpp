@@ -120,6 +120,7 @@ TExtractDescription Corporation()
     d.ClientCode = "000101";
     d.ClientNo = 101;
     d.ClientName = "㈱山田髙橋商事";
+    d.ClientKana = "ヤマダタカハシショウジ";
     d.Corporation = true;
     d.Accounts = {Asset("10100", "現金"), Asset("10300", "普通預金"), Asset("11500", "定期積金"), Asset("15200", "売掛金"),
                   Asset("18000", "仮払消費税"), Liability("30700", "買掛金"), Liability("32200", "未払金"),
@@ -202,7 +203,9 @@ TExtractDescription Individual(bool realEstate)
     d.ClientNo = realEstate ? 303 : 202;
     d.ClientName = realEstate ? "ﾔﾏﾀﾞ不動産 山田花子" : "髙橋①商店 髙橋Ⅲ郎";
     const std::string income = "40100";  // 家賃収入 in the real-estate chart, 商品売上高 in the general one
-    d.Accounts = {Asset("10100", "現金"), Asset("10300", "普通預金"), Asset("28100", "事業主貸"),
+    d.ClientKana = realEstate ? "ヤマダフドウサン" : "タカハシショウテン";
+    d.Accounts = {Asset("10100", "現金"), Asset("10300", "普通預金"), Asset("18000", "仮払消費税"),
+                  Liability("33700", "仮受消費税"), Asset("28100", "事業主貸"),
                   Liability("37300", "事業主借"), Equity("80000", "元入金", "71"),
                   Revenue(income, realEstate ? "家賃収入" : "売上,雑収入"), Expense("65000", "租税公課"),
                   Expense("65800", "修繕費"), Expense("66500", "地代家賃"), Account("99900", "99", "", "", "諸口", "1")};

@@ -1,0 +1,207 @@
+// Each sample extract converted into a restored template the way the import run converts its current
+// year (masters, opening balances, journals; no year update), then checked against sums the test works
+// out from the sample's own description: every yen of the opening balances and of the year's journals
+// must arrive on the right target account and branch.
+
+#include "common/Cp932.h"
+#include "common/Format.h"
+#include "common/SjisText.h"
+#include "convert/uQZ_ZaimuIO.h"
+#include "db/DataModule.h"
+#include "platform/SystemDef.h"
+#include "tests/support/InstallationFixture.h"
+#include "tests/support/SampleExtracts.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <tuple>
+
+namespace qz {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TExtractDescription;
+using test::TExtractYear;
+
+// (branch, target account) → amount in ten-thousandths of a yen.
+using TSums = std::map<std::pair<std::string, std::string>, std::int64_t>;
+
+// The target account a sample's source account lands on. The samples use the target's own codes except
+// for the deposits that the target's charts merge into their group account: the corporation's
+// installment savings into other deposits, the individual's ordinary deposits into the deposits.
+std::string TargetAccountOf(const TExtractDescription& d, const std::string& source)
+{
+    if (d.Corporation && source == "11500")
+        return "11300";
+    if (!d.Corporation && source == "10300")
+        return "10200";
+    return source;
+}
+
+// Target branch code of a source branch: the head office is " ", the others are numbered in the order the
+// sample lists them.
+std::string TargetBranchOf(const TExtractDescription& d, const std::string& source)
+{
+    if (d.Branches.size() <= 1 || source == "00000000")
+        return "";
+    for (std::size_t i = 0; i < d.Branches.size(); ++i)
+        if (d.Branches[i].Code == source)
+            return Format("%02d", static_cast<int>(i));
+    ADD_FAILURE() << "unknown branch " << source;
+    return "?";
+}
+
+TSums ExpectedOpening(const TExtractDescription& d, const TExtractYear& year)
+{
+    TSums sums;
+    for (const auto& [key, amount] : year.Opening) {
+        const auto& [branch, account, sub] = key;
+        sums[{TargetBranchOf(d, branch), TargetAccountOf(d, account)}] += amount * TMoney::kScale;
+    }
+    std::erase_if(sums, [](const auto& entry) { return entry.second == 0; });
+    return sums;
+}
+
+// Debit side 1, credit side 2.
+std::map<int, TSums> ExpectedJournals(const TExtractDescription& d, const TExtractYear& year)
+{
+    std::map<int, TSums> sides;
+    for (const test::TExtractEntry& entry : year.Entries) {
+        const std::string branch = TargetBranchOf(d, entry.Branch);
+        sides[1][{branch, TargetAccountOf(d, entry.Debit)}] += entry.Amount * TMoney::kScale;
+        sides[2][{branch, TargetAccountOf(d, entry.Credit)}] += entry.Amount * TMoney::kScale;
+    }
+    return sides;
+}
+
+std::string UserCodeOfSample(const TExtractDescription& d, const std::string& code)
+{
+    for (const test::TExtractAccount& account : d.Accounts)
+        if (account.Code == code)
+            return account.UserCode;
+    return {};
+}
+
+std::string TemplateFileOf(int chartKind)
+{
+    return Format("QrvAcc%d.610", chartKind);
+}
+
+TSums Grouped(fb::TTransaction& transaction, std::string_view sql)
+{
+    fb::TTransactionScope scope(transaction);
+    fb::TStatement query(transaction);
+    query.Prepare(sql);
+    query.Open();
+    TSums sums;
+    while (query.Fetch()) {
+        const std::int64_t amount = query.AsMoney(2).Raw();
+        if (amount != 0)
+            sums[{Trim(query.AsString(0)), Trim(query.AsString(1))}] += amount;
+    }
+    return sums;
+}
+
+// The journal import's logs beside the work file, for the message of a failed import.
+std::string ImportLogs()
+{
+    std::string text;
+    for (const fs::directory_entry& entry : fs::directory_iterator(SystemDef().TempDir))
+        if (entry.path().filename().string().starts_with("importlog")) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            text += DecodeCp932(std::string(std::istreambuf_iterator<char>(in), {}));
+        }
+    return text;
+}
+
+class SampleConversion : public ::testing::TestWithParam<std::string> {
+protected:
+    test::TTempFolder root;
+    test::TScopedEnv env;
+    test::TRecordingUi ui;
+    test::TRecordingLines lines{3};
+
+    void TearDown() override
+    {
+        DM().AccDatDisconnect("", false, false);
+        DM().AccDefDisconnect();
+    }
+};
+
+TEST_P(SampleConversion, EveryYenOfTheOpeningBalancesAndOfTheYearsJournalsArrives)
+{
+    TExtractDescription d;
+    for (auto& [name, description] : test::SampleExtracts())
+        if (name == GetParam())
+            d = description;
+    const TExtractYear& current = d.Years.front();
+    const fs::path extract = root.Path() / "抽出データ（髙橋）" / GetParam();
+    test::WriteExtract(d, extract);
+
+    TQZaimuIO io;
+    io.SetCsvDir(extract);
+    ASSERT_TRUE(io.ReadErrors.empty()) << io.ReadErrorText();
+    // What the wizard sets for the chosen year.
+    io.SentakuNendoCode = current.Code;
+    io.Kisyu = current.Start;
+    io.Kimatu = current.End;
+    io.Simebi = 99;
+    io.KaisiTukiNo = 1;
+    io.KaisiTuki = current.Start;
+    io.HoujinKojin = d.Corporation ? 1 : 2;
+    io.JigyouKubun = d.BusinessKind;
+    io.ZandakaSyubetu = 1;
+    TZMKANNEN selected;
+    io.SelectNendo(current.Code, selected);
+    const std::vector<std::string> slots =
+        d.Corporation ? std::vector<std::string>{"10100", "18000", "33700", "85300", "99900"}
+                      : std::vector<std::string>{"10100", "18000", "28100", "33700", "37300", "80000", "99900"};
+    for (std::size_t slot = 0; slot < slots.size(); ++slot)
+        io.SetSpecialAccount(static_cast<int>(slot), UserCodeOfSample(d, slots[slot]));
+
+    const int chart = io.ChartKind();
+    test::MakeLocalInstallation(root.Path(), env, TemplateFileOf(chart));
+    ResetDbFatalForTests();
+    ASSERT_TRUE(DM().fnAccDatConnected("", "", false));
+    ASSERT_TRUE(DM().fnGetAccInfo());
+    fb::TTransaction& transaction = DM().IBTransactionDAT;
+    io.LogMemo = &lines;
+    io.StatusPanel = &lines;
+    io.SetTransaction(transaction);
+    io.Writer.ProgressList = &lines;
+    io.Writer.StatusControl = &lines;
+    io.Writer.AllNineCode = std::string("99999").substr(5 - static_cast<std::size_t>(io.HojoKetasu));
+
+    io.CreateJournalSortTable();
+    io.FillJournalSortTable();
+    ASSERT_TRUE(io.WriteMasters(chart)) << io.ReadErrorText() << io.Writer.GetErrorText();
+    ASSERT_EQ(io.Writer.WriteFiscalPeriod(chart, io.KaisiTukiNo), 0) << io.Writer.GetErrorText();
+    ASSERT_EQ(io.Writer.WriteOpeningBalances(io.ReadKaisiZan(current.Code, 1, 0), io.Writer.ConvertDepartmentCode("")), 0)
+        << io.Writer.GetErrorText();
+    const fs::path work = fs::path(SystemDef().TempDir) / "SIWAKE.TXT";
+    const std::string vouchers = io.ConvertJournals(current.Code, 0, "当期", work);
+    ASSERT_EQ(io.Writer.PostJournals(work, vouchers, "当期"), 0) << io.Writer.GetErrorText() << io.Writer.MissingCodes << ImportLogs();
+    io.DropJournalSortTable();
+    EXPECT_TRUE(io.ReadErrors.empty()) << io.ReadErrorText();
+
+    EXPECT_EQ(Grouped(transaction, "SELECT SCODE, KCODE, SUM(KISHU_KOMI) FROM KAMOKU_SZ GROUP BY SCODE, KCODE"),
+              ExpectedOpening(d, current));
+    const std::map<int, TSums> journals = ExpectedJournals(d, current);
+    EXPECT_EQ(Grouped(transaction, "SELECT SCODE, KCODE, SUM(KINGAKU) FROM SIWAKE WHERE TAISHAKU=1 GROUP BY SCODE, KCODE"),
+              journals.at(1));
+    EXPECT_EQ(Grouped(transaction, "SELECT SCODE, KCODE, SUM(KINGAKU) FROM SIWAKE WHERE TAISHAKU=2 GROUP BY SCODE, KCODE"),
+              journals.at(2));
+}
+
+INSTANTIATE_TEST_SUITE_P(Samples, SampleConversion,
+                         ::testing::Values("corporation", "individual-general", "individual-realestate"),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             std::erase(name, '-');
+                             return name;
+                         });
+
+}  // namespace
+}  // namespace qz
