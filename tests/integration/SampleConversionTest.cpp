@@ -186,6 +186,23 @@ TEST_P(SampleConversion, EveryYenOfTheOpeningBalancesAndOfTheYearsJournalsArrive
     io.DropJournalSortTable();
     EXPECT_TRUE(io.ReadErrors.empty()) << io.ReadErrorText();
 
+    if (d.Corporation) {
+        // Osaka manages both departments, Takamatsu the sales department only; the head office keeps
+        // every department; the common department and "no department" stay everywhere.
+        const auto pairs = [&](std::string_view branch) {
+            fb::TTransactionScope scope(transaction);
+            fb::TStatement query(transaction);
+            query.Prepare(Format("SELECT BCODE FROM SISETUBUM WHERE SCODE = '%s' ORDER BY BCODE", branch));
+            query.Open();
+            std::vector<std::string> codes;
+            while (query.Fetch())
+                codes.push_back(Trim(query.AsString(0)));
+            return codes;
+        };
+        EXPECT_EQ(pairs("01"), (std::vector<std::string>{"", "00", "01", "02"}));
+        EXPECT_EQ(pairs("02"), (std::vector<std::string>{"", "00", "01"}));
+        EXPECT_EQ(pairs(" "), (std::vector<std::string>{"", "00", "01", "02"}));
+    }
     EXPECT_EQ(Grouped(transaction, "SELECT SCODE, KCODE, SUM(KISHU_KOMI) FROM KAMOKU_SZ GROUP BY SCODE, KCODE"),
               ExpectedOpening(d, current));
     const std::map<int, TSums> journals = ExpectedJournals(d, current);
