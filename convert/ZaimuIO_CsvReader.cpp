@@ -136,25 +136,6 @@ fs::path FindFileIgnoringCase(const fs::path& folder, std::string_view name)
     return !found.empty() && fs::is_regular_file(found, error) ? found : fs::path();
 }
 
-std::vector<std::string> LoadRawLines(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] != '\r' && bytes[i] != '\n')
-            continue;
-        lines.push_back(bytes.substr(start, i - start));
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < bytes.size())
-        lines.push_back(bytes.substr(start));
-    return lines;
-}
-
 std::string UnquoteFields(std::string_view line, bool trailingQuoteVariant)
 {
     // The rule unquotes the first field after a comma again and again until no comma is followed by a
@@ -326,7 +307,14 @@ std::vector<TExtractRecord> ReadExtractFile(const fs::path& extractFolder, const
         errors.emplace_back(spec.MissingText);
         return {};
     }
-    const std::vector<std::string> raw = LoadRawLines(file);
+    std::vector<std::string> raw;
+    try {
+        raw = LoadRawLines(file);
+    } catch (const std::exception& error) {
+        // A file that is there but cannot be read is told like a missing one, with the reason.
+        errors.push_back(std::string(spec.MissingText) + " " + error.what());
+        return {};
+    }
     std::vector<TExtractRecord> records(raw.size());
     std::vector<std::pair<std::string, int>> order;
     for (std::size_t i = 0; i < raw.size(); ++i) {

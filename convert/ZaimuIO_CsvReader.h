@@ -2,6 +2,7 @@
 // Reading the extract's CSV files: line splitting with the source product's unquoting rule, the
 // column-count checks with their messages, typed columns, and the ordering of branches and departments.
 
+#include "common/LineReader.h"
 #include "convert/ZaimuIO_Records.h"
 
 #include <filesystem>
@@ -27,8 +28,6 @@ std::filesystem::path FindIgnoringCase(const std::filesystem::path& folder, std:
 // The same for a regular file.
 std::filesystem::path FindFileIgnoringCase(const std::filesystem::path& folder, std::string_view name);
 
-// The lines of a text file as raw bytes (CR LF, LF or CR line ends); an empty vector for an empty file.
-std::vector<std::string> LoadRawLines(const std::filesystem::path& file);
 
 // Reads one extract file of the folder into records; messages go to errors. Nothing is raised.
 std::vector<TExtractRecord> ReadExtractFile(const std::filesystem::path& extractFolder, const TExtractFileSpec& spec,

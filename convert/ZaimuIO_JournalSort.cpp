@@ -4,6 +4,7 @@
 
 #include "common/Cp932.h"
 #include "common/Format.h"
+#include "common/LineReader.h"
 #include "common/SjisText.h"
 #include "common/TextHelpers.h"
 #include "convert/ZaimuIO_CsvReader.h"
@@ -66,37 +67,6 @@ using namespace journal_lines;
 // open; more often costs time (every 1000 rows doubles the fill) and gains nothing.
 constexpr int kCommitEvery = 10000;
 
-// A text file read one line at a time (CR LF, LF or CR line ends), without the line end.
-class TRawLineReader {
-public:
-    explicit TRawLineReader(const fs::path& file) : in_(file, std::ios::binary)
-    {
-        if (!in_)
-            throw std::runtime_error(Format("ファイルを開けません。<%s>", file.string()));
-    }
-    bool Next(std::string& line)
-    {
-        line.clear();
-        std::streambuf& buffer = *in_.rdbuf();
-        for (bool read = false;; read = true) {
-            const int c = buffer.sbumpc();
-            if (c == std::char_traits<char>::eof())
-                return read;
-            if (c == '\n')
-                return true;
-            if (c == '\r') {
-                if (buffer.sgetc() == '\n')
-                    buffer.sbumpc();
-                return true;
-            }
-            line += static_cast<char>(c);
-        }
-    }
-
-private:
-    std::ifstream in_;
-};
-
 // The raw line decoded column by column, so that a broken double-byte pair cannot swallow a comma.
 std::string DecodeByColumn(std::string_view raw)
 {
@@ -142,7 +112,7 @@ void TQZaimuIO::FillJournalSortTable()
     fb::TTransaction& transaction = Transaction();
     fb::TStatement insert(transaction);
     insert.Prepare(kInsertJournalSortRow);
-    TRawLineReader reader(file);
+    TLineReader reader(file);
     std::string raw;
     int inserted = 0;
     while (reader.Next(raw)) {

@@ -115,7 +115,8 @@ int TQZaimuIO::CountJournalLines() const
         return 0;
     using column::zmsiwake::kTaisyakuKubun;
     int count = 0;
-    for (const std::string& line : LoadRawLines(file)) {
+    TLineReader reader(file);
+    for (std::string line; reader.Next(line);) {
         // The year code and the debit/credit mark come before any quoted text of the line. The year is
         // compared as the number the conversion reads from it ("019" is year 19; no number reads as 0).
         const std::vector<std::string_view> columns = SplitAt(line, ",");

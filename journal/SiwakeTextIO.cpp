@@ -2,6 +2,7 @@
 
 #include "common/Cp932.h"
 #include "common/Format.h"
+#include "common/LineReader.h"
 #include "common/SjisText.h"
 #include "db/AccInfo.h"
 #include "db/ErrorReport.h"
@@ -30,27 +31,6 @@ constexpr int kProgressEvery = 50;
 // Rejection codes beside the validation's: the tax could not be computed; the line met a failure.
 constexpr int kTaxNotComputableCode = 32;
 constexpr int kFailureCode = 0;
-
-// A file read line by line, without the line ends, so that memory does not grow with the file.
-class TLineReader {
-public:
-    explicit TLineReader(const fs::path& file) : in_(file, std::ios::binary)
-    {
-        if (!in_)
-            throw std::runtime_error(Format("仕訳ファイルを開けません。<%s>", file.string()));
-    }
-    bool Next(std::string& line)
-    {
-        if (!std::getline(in_, line))
-            return false;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        return true;
-    }
-
-private:
-    std::ifstream in_;
-};
 
 bool IsSkippedLine(std::string_view line)
 {

@@ -1,9 +1,12 @@
 #include "common/Cp932.h"
+#include "common/LineReader.h"
 #include "common/TextHelpers.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 
 namespace qz {
 namespace {
@@ -102,6 +105,24 @@ TEST(TextHelpers, SortNamedPairsOrdersByShiftJisBytes)
     EXPECT_EQ(pairs, expected);
     // Numbers travel with their texts.
     EXPECT_EQ(std::find_if(pairs.begin(), pairs.end(), [](const auto& p) { return p.first == "山田"; })->second, 2);
+}
+
+}  // namespace
+}  // namespace qz
+
+namespace qz {
+namespace {
+
+TEST(LineReader, EveryLineEndEndsALineAndNoneIsPartOfIt)
+{
+    const test::TTempFolder folder;
+    const std::filesystem::path file = folder.Path() / "行.txt";
+    // A lead byte cut off by a line end (a broken pair) stays with its line.
+    std::ofstream(file, std::ios::binary) << "a\r\nb\nc\rd\r\n\r\n\x82\re";
+    EXPECT_EQ(LoadRawLines(file), (std::vector<std::string>{"a", "b", "c", "d", "", "\x82", "e"}));
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << "";
+    EXPECT_TRUE(LoadRawLines(file).empty());
+    EXPECT_THROW(TLineReader(folder.Path() / "無い.txt"), std::runtime_error);
 }
 
 }  // namespace
