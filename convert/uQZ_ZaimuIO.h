@@ -210,6 +210,19 @@ public:
     std::string BuildSiwajiBlock();
     std::string BuildRyakuBlock() const;
 
+    // ---- The year-by-year import run (ZaimuIO_Run.cpp)
+    // Writes the masters once, then the prior-prior, prior and current years into the attached data
+    // database (each past year rolled forward by the next-year update). True when the current year
+    // succeeded; past years may be dropped (PastJournalsSkipped). On failure the error log is written.
+    bool RunImport();
+    bool PastJournalsSkipped = false;
+    // The number 1-12 of the first month whose data the year enters as journals.
+    int FirstInputMonth(int code, int firstCalendarMonth);
+    // The first day of input month n of a year starting on start with closing day closingDay.
+    static TDate InputMonthStart(int n, int closingDay, TDate start);
+    // The closing date k months after start (k may be negative).
+    static TDate ClosingDate(int k, int closingDay, TDate start);
+
     // Writes Quorvel_ConvertError.log to the documents folder: the text and the indexes plain, then the
     // settings and every line of the extract (each Base64-encoded twice). Failures are shown, not raised.
     void WriteErrorLog(const std::string& text);
