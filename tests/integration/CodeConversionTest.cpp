@@ -18,20 +18,11 @@
 namespace qz {
 namespace {
 
-namespace kanjyo = column::zmkanjyo;
 constexpr int kYear = 7;
 
-struct TSourceAccount {
-    std::string_view Code, UserCode, Level1 = "10", Name = {}, DebitTax = {}, CreditTax = {}, CostKind = {};
-};
-
-TZMKANJYO Account(const TSourceAccount& a)
+TZMKANJYO Account(const test::TAccountColumns& a)
 {
-    return test::MakeRecord<TZMKANJYO>(extract::Zmkanjyo, kYear,
-                                       {{kanjyo::kSystemCode, a.Code}, {kanjyo::kUserCode, a.UserCode},
-                                        {kanjyo::kLevel1, a.Level1}, {kanjyo::kName, a.Name}, {kanjyo::kSide, "1"},
-                                        {kanjyo::kDebitTax, a.DebitTax}, {kanjyo::kCreditTax, a.CreditTax},
-                                        {kanjyo::kCostKind, a.CostKind}});
+    return test::AccountRecord(kYear, a);
 }
 
 class CodeConversion : public ::testing::Test {

@@ -6,6 +6,7 @@
 #include "common/LineBlock.h"
 #include "common/SjisText.h"
 #include "convert/uQZ_ZaimuIO.h"
+#include "tests/support/ExtractRecords.h"
 #include "tests/support/RecordingUi.h"
 #include "tests/support/TemplateDatabase.h"
 
@@ -17,18 +18,6 @@ namespace qz {
 namespace {
 
 constexpr int kYear = 7;
-
-template <typename TRecord>
-TRecord Record(std::initializer_list<std::string_view> columnsFrom2, std::size_t width)
-{
-    TRecord record;
-    record.Values().push_back(std::int64_t{0});
-    record.Values().push_back(std::int64_t{kYear});
-    for (const std::string_view text : columnsFrom2)
-        record.Values().push_back(std::string(text));
-    record.Values().resize(width, std::string());
-    return record;
-}
 
 class SubAccountsTest : public ::testing::Test {
 protected:
@@ -57,16 +46,13 @@ protected:
     void Account(std::string_view code, std::string_view user, std::string_view name, std::string_view target = {},
                  std::string_view debitTax = {}, std::string_view creditTax = {})
     {
-        TZMKANJYO account = Record<TZMKANJYO>({code, user, "10"}, 25);
-        account.Values()[12] = std::string(name);
-        account.Values()[17] = std::string(debitTax);
-        account.Values()[19] = std::string(creditTax);
-        io.Zmkanjyo.push_back(account);
+        io.Zmkanjyo.push_back(
+            test::AccountRecord(kYear, {.Code = code, .UserCode = user, .Name = name, .DebitTax = debitTax, .CreditTax = creditTax}));
         io.Writer.AccountCodes.push_back({std::string(code), std::string(target.empty() ? code : target), 0});
     }
     void SubAccount(std::string_view account, std::string_view code, std::string_view user, std::string_view name)
     {
-        io.Zmuchiwa.push_back(Record<TZMUCHIWAK>({account, code, user, name}, 12));
+        io.Zmuchiwa.push_back(test::SubAccountRecord(kYear, account, code, user, name));
     }
 
     // Sub-accounts colliding on one target account, merged accounts with and without sub-accounts, an
