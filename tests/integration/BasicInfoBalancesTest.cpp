@@ -2,15 +2,11 @@
 // balances carried forward, on a data database restored from the corporation template. The extract's
 // records are filled directly, typed as the reader types them.
 
-#include "common/ChartKind.h"
 #include "common/Format.h"
 #include "common/LineBlock.h"
-#include "common/TextHelpers.h"
-#include "convert/uQZ_ZaimuIO.h"
 #include "db/Settings.h"
+#include "tests/support/ConversionFixture.h"
 #include "tests/support/ExtractRecords.h"
-#include "tests/support/RecordingUi.h"
-#include "tests/support/TemplateDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -45,26 +41,14 @@ std::string Block(std::initializer_list<std::initializer_list<TBlockItem>> lines
     return builder.Text();
 }
 
-class ConversionTest : public ::testing::Test {
+class ConversionTest : public test::TConversionFixture {
 protected:
-    test::TRecordingUi ui;
-    test::TRestoredTemplate data{kChartCorporation};
-    fb::TTransaction tr{data.Attachment()};
-    TQZaimuIO context;
-
-    void SetUp() override
-    {
-        tr.Start();
-        AccInfo() = TACCINF{};
-        SpecialAccountCodes().ClearAll();
-        context.SetTransaction(tr);
-        context.SentakuNendoCode = kYear;
-        context.HoujinKojin = 1;
-    }
-    void Exec(std::string_view sql) { fb::ExecuteImmediate(tr, sql); }
+    ConversionTest() : TConversionFixture(kYear) {}
+    void SetUp() override { transaction.Start(); }
+    void Exec(std::string_view sql) { fb::ExecuteImmediate(transaction, sql); }
     std::int64_t Setting(std::string_view key)
     {
-        return ReadAccReg(tr, "基本設定", key, kRegInt, "-1").Int;
+        return ReadAccReg(transaction, "基本設定", key, kRegInt, "-1").Int;
     }
 };
 
@@ -212,7 +196,6 @@ protected:
         AccInfo().SITEN = 1;
         AccInfo().BUMON = 2;
         THxzMakeData& writer = context.Writer;
-        writer.AllNineCode = "999";
         writer.BranchCodes = {{"00000001", "01"}, {"00000002", "02"}};
         writer.DepartmentCodes = {{"001", "01"}, {"002", "02"}};
         for (const char* code : {"10100", "10200", "15200", "15500", "30700", "41100", "85300"})
@@ -267,9 +250,6 @@ TEST_F(BalancesTest, OpeningLinesTakeTheOpeningBalanceOrTheMonthBeforeOnTheAccou
         Balance<TZMBUMZAN>("00000002", "30700", "002", {{6, "100000"}, {27, "120000"}}),
         Balance<TZMBUMZAN>("00000001", "30700", "001", {{6, "7"}}),         // another branch
     };
-    test::TRecordingLines memo;
-    context.LogMemo = &memo;
-
     const std::string opening = context.ReadKaisiZan(kYear, 1, 0);
     const std::vector<std::string> expected = {
         "SCODE=01\tKCODE=15200\tHCODE= \tBCODE=00\tTAISHAKU=1\tKAISIZAN=922337203685477.00",
@@ -284,7 +264,7 @@ TEST_F(BalancesTest, OpeningLinesTakeTheOpeningBalanceOrTheMonthBeforeOnTheAccou
     for (const std::string& line : expected)
         joined += (joined.empty() ? "" : "\r\n") + line;
     EXPECT_EQ(opening, joined);
-    EXPECT_EQ(memo.Lines[0], "・開始残高を読込中です。");
+    EXPECT_EQ(lines.Lines[0], "・開始残高を読込中です。");
 
     // Input from month 5: the balances at the end of month 4, debit side first minus second, credit side
     // second minus first.

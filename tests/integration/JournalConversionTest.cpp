@@ -9,9 +9,8 @@
 #include "convert/uQZ_ZaimuIO.h"
 #include "db/Settings.h"
 #include "journal/SiwakeLine.h"
+#include "tests/support/ConversionFixture.h"
 #include "tests/support/ExtractRecords.h"
-#include "tests/support/RecordingUi.h"
-#include "tests/support/TemplateDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -65,34 +64,28 @@ std::vector<std::string> LinesOf(const TEntry& entry, int number)
     return lines;
 }
 
-class JournalConversion : public ::testing::Test {
+// One template for the suite: each test's transaction rolls its work back.
+class JournalConversion : public test::TConversionFixture {
 protected:
     static inline std::unique_ptr<test::TRestoredTemplate> data;
-    static void SetUpTestSuite() { data = std::make_unique<test::TRestoredTemplate>(11); }
+    static void SetUpTestSuite() { data = std::make_unique<test::TRestoredTemplate>(kChartCorporation); }
     static void TearDownTestSuite() { data.reset(); }
 
+    JournalConversion() : TConversionFixture(7, data->Attachment()) {}
+
     test::TTempFolder folder;
-    test::TRecordingLines lines{1};
-    std::unique_ptr<fb::TTransaction> transaction;
-    TQZaimuIO context;
     std::string vouchers;   // the "DNUM=" list of the last conversion
 
     void SetUp() override
     {
-        transaction = std::make_unique<fb::TTransaction>(data->Attachment());
-        transaction->Start();
-        context.SetTransaction(*transaction);
-        context.LogMemo = &lines;
-        context.StatusPanel = &lines;
+        transaction.Start();
         context.CsvDir = folder.Path();
-        context.SentakuNendoCode = 7;
         context.ZenkiNendoCode = 6;
         AccInfo().SHOUGOU = "㈱髙橋商店";
         AccInfo().KIMATU = TDate::Ymd(2026, 3, 31);
         AccInfo().SITEN = 0;
         AccInfo().BUMON = 0;
         THxzMakeData& writer = context.Writer;
-        writer.AllNineCode = "999";
         for (const std::string code : {"10100", "10300", "15200", "24100", "41100", "66500", "99900"}) {
             writer.AccountCodes.push_back({code, code});
             TKMKREC account;
@@ -105,7 +98,6 @@ protected:
         SpecialAccountCodes().Set("仮受消費税", {"24100", "241"});
         SpecialAccountCodes().Set("諸口", {"99900", "999"});
     }
-    void TearDown() override { transaction->Rollback(); }
 
     void WriteJournalFile(const std::vector<std::string>& raw)
     {
@@ -206,7 +198,7 @@ TEST_F(JournalConversion, TaxCodesCategoriesAndRateKinds)
     EXPECT_EQ(entries[3][kDebitCategory], "910");
     EXPECT_EQ(entries[3][kCreditCategory], "810");
     EXPECT_EQ(vouchers, "DNUM=5");
-    EXPECT_EQ(ReadAccReg(*transaction, "基本設定", "一括税抜処理", kRegInt, "0").Int, 1);
+    EXPECT_EQ(ReadAccReg(transaction, "基本設定", "一括税抜処理", kRegInt, "0").Int, 1);
 
     context.RevisedEdition = true;
     entries = Convert();
@@ -299,7 +291,7 @@ TEST_F(JournalConversion, DictionaryBlocksCarryTargetCodes)
 {
     context.Writer.AccountCodes.push_back({"52100", "66500"});   // merged into another account
     context.Writer.SubAccountCodes.push_back({"10300", "00002", "002", "10300", "002"});
-    fb::ExecuteImmediate(*transaction, "INSERT INTO HOJOMST (KCODE, HCODE, HNAME, BPFLG) VALUES ('10300', '001', '銀行', 'B')");
+    fb::ExecuteImmediate(transaction, "INSERT INTO HOJOMST (KCODE, HCODE, HNAME, BPFLG) VALUES ('10300', '001', '銀行', 'B')");
     const auto associative = [](int year, std::string_view account, std::string_view side, std::string_view text) {
         using namespace column::zmrensou;
         return test::MakeRecord<TZMRENSOU>(extract::Zmrensou, year, {{kAccount, account}, {kSide, side}, {kText, text}});
