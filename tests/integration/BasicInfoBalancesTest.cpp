@@ -2,18 +2,14 @@
 // balances carried forward, on a data database restored from the corporation template. The extract's
 // records are filled directly, typed as the reader types them.
 
-#include "common/ChartKind.h"
 #include "common/Format.h"
 #include "common/LineBlock.h"
-#include "common/TextHelpers.h"
-#include "convert/uQZ_ZaimuIO.h"
 #include "db/Settings.h"
-#include "tests/support/RecordingUi.h"
-#include "tests/support/TemplateDatabase.h"
+#include "tests/support/ConversionFixture.h"
+#include "tests/support/ExtractRecords.h"
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <type_traits>
 
 namespace qz {
@@ -21,44 +17,20 @@ namespace {
 
 constexpr int kYear = 5;
 
-using TColumns = std::map<std::size_t, std::string>;
+using TColumns = test::TColumnTexts;
 
-// A record of an extract file from the texts of some of its columns (the others empty), typed as the file's
-// reader types them.
-template <typename TRecord>
-TRecord Record(const TExtractFileSpec& spec, int year, const TColumns& columns)
+TZMKANJYO Account(std::string_view code, std::string_view level, std::string_view side, std::string_view name)
 {
-    TRecord record;
-    for (std::size_t c = 0; c < spec.Columns.size(); ++c) {
-        const auto found = columns.find(c);
-        const std::string text = c == column::kNendoCode ? std::to_string(year) : found == columns.end() ? "" : found->second;
-        switch (spec.Columns[c]) {
-        case 'i': record.Values().emplace_back(TryTextToInt(text).value_or(0)); break;
-        case 'a': record.Values().emplace_back(TMoney::Parse(text).value_or(TMoney())); break;
-        case 'd': record.Values().emplace_back(TDate()); break;
-        default: record.Values().emplace_back(text);
-        }
-    }
-    return record;
-}
-
-TZMKANJYO Account(std::string code, std::string level, std::string side, std::string name, int year = kYear)
-{
-    return Record<TZMKANJYO>(extract::Zmkanjyo, year, {{2, code}, {4, level}, {12, name}, {13, side}});
-}
-
-TZMUCHIWAK SubAccount(std::string account, std::string code, std::string userCode, std::string name)
-{
-    return Record<TZMUCHIWAK>(extract::Zmuchiwa, kYear, {{2, account}, {3, code}, {4, userCode}, {5, name}});
+    return test::AccountRecord(kYear, {.Code = code, .Level1 = level, .Name = name, .Side = side});
 }
 
 // A balance row: branch, account, sub-account (ZMUCHZAN) or department (ZMBUMZAN), and amounts by column.
 template <typename TRecord = TZMUCHZAN>
-TRecord Balance(std::string branch, std::string account, std::string sub, TColumns amounts, int year = kYear,
-                std::string kind = "1")
+TRecord Balance(std::string_view branch, std::string_view account, std::string_view sub, TColumns amounts,
+                int year = kYear, std::string_view kind = "1")
 {
     amounts.insert({{2, branch}, {3, account}, {4, sub}, {5, kind}});
-    return Record<TRecord>(std::is_same_v<TRecord, TZMBUMZAN> ? extract::Zmbumzan : extract::Zmuchzan, year, amounts);
+    return test::MakeRecord<TRecord>(std::is_same_v<TRecord, TZMBUMZAN> ? extract::Zmbumzan : extract::Zmuchzan, year, amounts);
 }
 
 std::string Block(std::initializer_list<std::initializer_list<TBlockItem>> lines)
@@ -69,26 +41,14 @@ std::string Block(std::initializer_list<std::initializer_list<TBlockItem>> lines
     return builder.Text();
 }
 
-class ConversionTest : public ::testing::Test {
+class ConversionTest : public test::TConversionFixture {
 protected:
-    test::TRecordingUi ui;
-    test::TRestoredTemplate data{kChartCorporation};
-    fb::TTransaction tr{data.Attachment()};
-    TQZaimuIO context;
-
-    void SetUp() override
-    {
-        tr.Start();
-        AccInfo() = TACCINF{};
-        SpecialAccountCodes().ClearAll();
-        context.SetTransaction(tr);
-        context.SentakuNendoCode = kYear;
-        context.HoujinKojin = 1;
-    }
-    void Exec(std::string_view sql) { fb::ExecuteImmediate(tr, sql); }
+    ConversionTest() : TConversionFixture(kYear) {}
+    void SetUp() override { transaction.Start(); }
+    void Exec(std::string_view sql) { fb::ExecuteImmediate(transaction, sql); }
     std::int64_t Setting(std::string_view key)
     {
-        return ReadAccReg(tr, "基本設定", key, kRegInt, "-1").Int;
+        return ReadAccReg(transaction, "基本設定", key, kRegInt, "-1").Int;
     }
 };
 
@@ -109,10 +69,10 @@ protected:
         context.HojoKetasu = 4;
         context.BumonKetasu = 2;
     }
-    static TZMKANNEN Year(std::string name, TColumns columns)
+    static TZMKANNEN Year(std::string_view name, TColumns columns)
     {
-        columns[5] = std::move(name);
-        return Record<TZMKANNEN>(extract::Zmkannen, kYear, columns);
+        columns[5] = name;
+        return test::MakeRecord<TZMKANNEN>(extract::Zmkannen, kYear, columns);
     }
 };
 
@@ -122,8 +82,8 @@ TEST_F(BasicInfoTest, ACorporationTakesTheLastRecordOfTheYearAndCutsOnWholeChara
     const std::string name = "山田商事東京本店営業部第一課販売係担当A様方";
     context.Zmkannen = {Year("旧商号", {{40, "3"}, {41, "3"}}),
                         Year(name, {{4, "カブシキガイシャ　ヤマダショウジ　トウキョウシテンデス"}, {40, "1"}, {41, "9"}, {59, "2"}}),
-                        Record<TZMKANNEN>(extract::Zmkannen, kYear + 1, {{5, "翌年"}})};
-    context.Zmkesan = {Record<TZMKESAN>(extract::Zmkesan, kYear - 1, {{4, "7"}})};   // another year's only
+                        test::MakeRecord<TZMKANNEN>(extract::Zmkannen, kYear + 1, {{5, "翌年"}})};
+    context.Zmkesan = {test::MakeRecord<TZMKESAN>(extract::Zmkesan, kYear - 1, {{4, "7"}})};   // another year's only
     context.Zmkanjyo = {Account("50100", "50", "1", "原材料仕入高")};
     context.JigyouKubun = "02";
     context.Kisyu = TDate::Ymd(2025, 4, 1);
@@ -155,7 +115,7 @@ TEST_F(BasicInfoTest, ACorporationTakesTheLastRecordOfTheYearAndCutsOnWholeChara
     EXPECT_EQ(SpecialAccountCodes().Get("諸口").KCode, "99900");
 
     // A year record of its own for the selected year names the year.
-    context.Zmkesan.push_back(Record<TZMKESAN>(extract::Zmkesan, kYear, {{4, "12"}}));
+    context.Zmkesan.push_back(test::MakeRecord<TZMKESAN>(extract::Zmkesan, kYear, {{4, "12"}}));
     context.SitenSu = 2;
     ASSERT_EQ(context.DeriveBasicInfo(info), 0);
     EXPECT_EQ(info.NENDO * 100 + context.NendoNo, 1212);
@@ -236,7 +196,6 @@ protected:
         AccInfo().SITEN = 1;
         AccInfo().BUMON = 2;
         THxzMakeData& writer = context.Writer;
-        writer.AllNineCode = "999";
         writer.BranchCodes = {{"00000001", "01"}, {"00000002", "02"}};
         writer.DepartmentCodes = {{"001", "01"}, {"002", "02"}};
         for (const char* code : {"10100", "10200", "15200", "15500", "30700", "41100", "85300"})
@@ -260,7 +219,8 @@ protected:
                             Account("15200", "10", "1", "売掛金（得意先）"), Account("15500", "10", "1", "その他債権"),
                             Account("30700", "20", "2", "買掛金"),     Account("41100", "40", "2", "雑売上"),
                             Account("85300", "30", "2", "繰越利益")};
-        context.Zmuchiwa = {SubAccount("15200", "00001", "001", "甲商店"), SubAccount("15200", "00002", "002", "乙商店")};
+        context.Zmuchiwa = {test::SubAccountRecord(kYear, "15200", "00001", "001", "甲商店"),
+                            test::SubAccountRecord(kYear, "15200", "00002", "002", "乙商店")};
     }
 
     // The KAISIZAN values of a block of opening-balance lines, in order.
@@ -290,9 +250,6 @@ TEST_F(BalancesTest, OpeningLinesTakeTheOpeningBalanceOrTheMonthBeforeOnTheAccou
         Balance<TZMBUMZAN>("00000002", "30700", "002", {{6, "100000"}, {27, "120000"}}),
         Balance<TZMBUMZAN>("00000001", "30700", "001", {{6, "7"}}),         // another branch
     };
-    test::TRecordingLines memo;
-    context.LogMemo = &memo;
-
     const std::string opening = context.ReadKaisiZan(kYear, 1, 0);
     const std::vector<std::string> expected = {
         "SCODE=01\tKCODE=15200\tHCODE= \tBCODE=00\tTAISHAKU=1\tKAISIZAN=922337203685477.00",
@@ -307,7 +264,7 @@ TEST_F(BalancesTest, OpeningLinesTakeTheOpeningBalanceOrTheMonthBeforeOnTheAccou
     for (const std::string& line : expected)
         joined += (joined.empty() ? "" : "\r\n") + line;
     EXPECT_EQ(opening, joined);
-    EXPECT_EQ(memo.Lines[0], "・開始残高を読込中です。");
+    EXPECT_EQ(lines.Lines[0], "・開始残高を読込中です。");
 
     // Input from month 5: the balances at the end of month 4, debit side first minus second, credit side
     // second minus first.

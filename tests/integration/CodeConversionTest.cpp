@@ -1,13 +1,10 @@
 // The account reading and the branch-department pruning on data databases restored from the templates.
 
-#include "common/ChartKind.h"
 #include "common/Format.h"
 #include "common/SjisText.h"
-#include "convert/uQZ_ZaimuIO.h"
+#include "tests/support/ConversionFixture.h"
 #include "tests/support/ExtractRecords.h"
 #include "tests/support/ExtractWriter.h"
-#include "tests/support/RecordingUi.h"
-#include "tests/support/TemplateDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -18,39 +15,20 @@
 namespace qz {
 namespace {
 
-namespace kanjyo = column::zmkanjyo;
 constexpr int kYear = 7;
 
-struct TSourceAccount {
-    std::string_view Code, UserCode, Level1 = "10", Name = {}, DebitTax = {}, CreditTax = {}, CostKind = {};
-};
-
-TZMKANJYO Account(const TSourceAccount& a)
+TZMKANJYO Account(const test::TAccountColumns& a)
 {
-    return test::MakeRecord<TZMKANJYO>(extract::Zmkanjyo, kYear,
-                                       {{kanjyo::kSystemCode, a.Code}, {kanjyo::kUserCode, a.UserCode},
-                                        {kanjyo::kLevel1, a.Level1}, {kanjyo::kName, a.Name}, {kanjyo::kSide, "1"},
-                                        {kanjyo::kDebitTax, a.DebitTax}, {kanjyo::kCreditTax, a.CreditTax},
-                                        {kanjyo::kCostKind, a.CostKind}});
+    return test::AccountRecord(kYear, a);
 }
 
-class CodeConversion : public ::testing::Test {
+class CodeConversion : public test::TConversionFixture {
 protected:
-    test::TRecordingUi ui;
-    test::TRestoredTemplate data{kChartCorporation};
-    fb::TTransaction tr{data.Attachment()};
-    TQZaimuIO io;
-
-    void SetUp() override
-    {
-        io.SetTransaction(tr);
-        io.SentakuNendoCode = kYear;
-        io.HoujinKojin = 1;
-    }
+    CodeConversion() : TConversionFixture(kYear) {}
 
     const TKMKREC& Target(std::string_view code) const
     {
-        const auto& accounts = io.Writer.Accounts;
+        const auto& accounts = context.Writer.Accounts;
         const auto found = std::find_if(accounts.begin(), accounts.end(), [&](const TKMKREC& a) { return a.KCODE == code; });
         if (found == accounts.end())
             throw std::invalid_argument("no target account " + std::string(code));
@@ -58,7 +36,7 @@ protected:
     }
     bool HasError(std::string_view text) const
     {
-        return std::find(io.ReadErrors.begin(), io.ReadErrors.end(), text) != io.ReadErrors.end();
+        return std::find(context.ReadErrors.begin(), context.ReadErrors.end(), text) != context.ReadErrors.end();
     }
 };
 
@@ -67,16 +45,16 @@ protected:
 
 TEST_F(CodeConversion, FreeCodesCountUpSkippingTakenCodesAndAccountsTakeTheirSource)
 {
-    io.FreeCodeSiyou = true;
-    io.FreeCodeKetasu = 4;
-    io.KamokuKetasu = 4;
-    io.Zmkanjyo = {Account({.Code = "10100", .UserCode = "0024", .Name = "現金出納", .DebitTax = "9151", .CreditTax = "8888"}),
-                   Account({.Code = "11500", .UserCode = "1150", .Name = "定期預金"}),
-                   Account({.Code = "55200", .UserCode = "5520", .Level1 = "50", .Name = "振替", .CostKind = "2"})};
-    io.BuildCodeIndex();
+    context.FreeCodeSiyou = true;
+    context.FreeCodeKetasu = 4;
+    context.KamokuKetasu = 4;
+    context.Zmkanjyo = {Account({.Code = "10100", .UserCode = "0024", .Name = "現金出納", .DebitTax = "9151", .CreditTax = "8888"}),
+                        Account({.Code = "11500", .UserCode = "1150", .Name = "定期預金"}),
+                        Account({.Code = "55200", .UserCode = "5520", .Level1 = "50", .Name = "振替", .CostKind = "2"})};
+    context.BuildCodeIndex();
     // 11500 is merged into the aggregated account 11300, which gets sub-accounts.
-    io.Writer.SubAccountCodes = {{"11500", " ", "", "11300", "0001"}};
-    ASSERT_TRUE(io.ReadAccounts()) << io.ReadErrorText();
+    context.Writer.SubAccountCodes = {{"11500", " ", "", "11300", "0001"}};
+    ASSERT_TRUE(context.ReadAccounts()) << context.ReadErrorText();
 
     EXPECT_EQ(Target("10000").USERCODE, "0017");   // free code 1 with its check digit
     EXPECT_EQ(Target("10100").USERCODE, "0024");   // the source's own code
@@ -100,18 +78,18 @@ TEST_F(CodeConversion, FreeCodesCountUpSkippingTakenCodesAndAccountsTakeTheirSou
 TEST_F(CodeConversion, ReadingFailsWithAMessageWhenEveryCodeIsTaken)
 {
     for (int i = 1; i <= 999; ++i)
-        io.Zmkanjyo.push_back(Account({.Code = Format("X%04d", i), .UserCode = Format("%03d", i)}));
+        context.Zmkanjyo.push_back(Account({.Code = Format("X%04d", i), .UserCode = Format("%03d", i)}));
 
-    io.FreeCodeSiyou = true;
-    EXPECT_FALSE(io.ReadAccounts());
+    context.FreeCodeSiyou = true;
+    EXPECT_FALSE(context.ReadAccounts());
     EXPECT_TRUE(HasError("勘定科目[10000]：フリーコードの空きがありません（001～999がすべて使用済みです）。"))
-        << io.ReadErrorText();
+        << context.ReadErrorText();
 
-    io.FreeCodeSiyou = false;
-    io.ReadErrors.clear();
-    EXPECT_FALSE(io.ReadAccounts());
+    context.FreeCodeSiyou = false;
+    context.ReadErrors.clear();
+    EXPECT_FALSE(context.ReadAccounts());
     EXPECT_TRUE(HasError("勘定科目[10000]：予備コードの空きがありません（998～001がすべて使用済みです）。"))
-        << io.ReadErrorText();
+        << context.ReadErrorText();
 }
 
 // Free codes of five digits are cut to the width the operator chooses: every user code of the data set,
@@ -127,23 +105,23 @@ TEST_F(CodeConversion, CutFreeCodesGiveEveryUserCodeTheChosenWidth)
                         {.Code = "41100", .UserCode = "41101", .Level1 = "40", .Name = "売上高", .Side = "2"},
                         {.Code = "59300", .UserCode = "59301", .Level1 = "50", .Name = "振替"}};
     test::WriteExtract(extract, folder.Path());
-    io.SetCsvDir(folder.Path());
-    io.SentakuNendoCode = kYear;
+    context.SetCsvDir(folder.Path());
+    context.SentakuNendoCode = kYear;
     TZMKANNEN year;
-    io.SelectNendo(kYear, year);
-    ASSERT_EQ(io.KamokuKetasu, 5);
-    io.FreeCodeSiyou = true;
-    io.FreeCodeOver = true;
+    context.SelectNendo(kYear, year);
+    ASSERT_EQ(context.KamokuKetasu, 5);
+    context.FreeCodeSiyou = true;
+    context.FreeCodeOver = true;
 
     for (const int width : {3, 4}) {
-        io.FreeCodeKetasu = width;
-        io.BuildCodeIndex();
-        ASSERT_TRUE(io.ReadAccounts()) << io.ReadErrorText();
+        context.FreeCodeKetasu = width;
+        context.BuildCodeIndex();
+        ASSERT_TRUE(context.ReadAccounts()) << context.ReadErrorText();
         std::set<std::string> codes;
-        for (const TKMKREC& account : io.Writer.Accounts) {
+        for (const TKMKREC& account : context.Writer.Accounts) {
             EXPECT_EQ(account.USERCODE.size(), static_cast<std::size_t>(width)) << account.KCODE << " " << account.USERCODE;
             if (width == 4) {
-                EXPECT_EQ(io.CheckDigit(account.USERCODE.substr(0, 3)), account.USERCODE) << account.KCODE;
+                EXPECT_EQ(context.CheckDigit(account.USERCODE.substr(0, 3)), account.USERCODE) << account.KCODE;
             }
             EXPECT_TRUE(codes.insert(account.USERCODE).second) << account.USERCODE << " twice";
         }
@@ -159,25 +137,24 @@ class BranchDepartments : public CodeConversion {
 protected:
     void SetUp() override
     {
-        CodeConversion::SetUp();
-        io.BumonKetasu = 2;
-        io.Cmhonten = {test::BranchRecord(kYear, "00000000", "本店"), test::BranchRecord(kYear, "00000010", "大阪支店"),
-                       test::BranchRecord(kYear, "00000020", "名古屋支店")};
+        context.BumonKetasu = 2;
+        context.Cmhonten = {test::BranchRecord(kYear, "00000000", "本店"), test::BranchRecord(kYear, "00000010", "大阪支店"),
+                            test::BranchRecord(kYear, "00000020", "名古屋支店")};
         // 003 and 004 share their display code: one target department.
-        io.Cmbumon = {test::DepartmentRecord(kYear, "001", "01", "営業部"), test::DepartmentRecord(kYear, "002", "02", "製造部"),
-                      test::DepartmentRecord(kYear, "003", "03", "総務部"), test::DepartmentRecord(kYear, "004", "03", "経理部")};
+        context.Cmbumon = {test::DepartmentRecord(kYear, "001", "01", "営業部"), test::DepartmentRecord(kYear, "002", "02", "製造部"),
+                           test::DepartmentRecord(kYear, "003", "03", "総務部"), test::DepartmentRecord(kYear, "004", "03", "経理部")};
     }
 
     // Writes departments and branches in the order of the import run and lists the branches' pairs.
     std::vector<std::string> ConvertAndListPairs()
     {
-        io.BuildCodeIndex();
-        EXPECT_EQ(io.Writer.WriteDepartments(io.ReadBumon()), 0) << io.Writer.GetErrorText();
+        context.BuildCodeIndex();
+        EXPECT_EQ(context.Writer.WriteDepartments(context.ReadBumon()), 0) << context.Writer.GetErrorText();
         // Writing the departments paired them with every branch code, branches not written yet included.
         EXPECT_EQ(Count("SELECT COUNT(*) FROM SISETUBUM WHERE SCODE = '01' AND BCODE IN ('01', '02', '03')"), 3);
-        const std::string branches = io.ReadSiten();
-        EXPECT_EQ(io.Writer.WriteBranches(branches), 0) << io.Writer.GetErrorText();
-        fb::TStatement list(tr);
+        const std::string branches = context.ReadSiten();
+        EXPECT_EQ(context.Writer.WriteBranches(branches), 0) << context.Writer.GetErrorText();
+        fb::TStatement list(transaction);
         list.Prepare("SELECT SCODE, BCODE FROM SISETUBUM WHERE SCODE IN (' ', '01', '02') AND BCODE <> ' ' ORDER BY SCODE, BCODE");
         list.Open();
         std::vector<std::string> pairs;
@@ -185,16 +162,16 @@ protected:
             pairs.push_back(Trim(list.AsString(0)) + "/" + Trim(list.AsString(1)));
         return pairs;
     }
-    std::int64_t Count(std::string_view sql) { return test::QueryInt(tr, sql); }
+    std::int64_t Count(std::string_view sql) { return test::QueryInt(transaction, sql); }
 };
 
 TEST_F(BranchDepartments, BranchesKeepTheDepartmentsTheExtractGivesThem)
 {
-    io.Zmhonkan = {test::ManagedRecord(kYear, "00000010", "001"), test::ManagedRecord(kYear, "00000020", "002"),
-                   test::ManagedRecord(kYear, "00000020", "004")};
+    context.Zmhonkan = {test::ManagedRecord(kYear, "00000010", "001"), test::ManagedRecord(kYear, "00000020", "002"),
+                        test::ManagedRecord(kYear, "00000020", "004")};
     EXPECT_EQ(ConvertAndListPairs(), (std::vector<std::string>{"/00", "/01", "/02", "/03", "01/00", "01/01", "02/00",
                                                                "02/02", "02/03"}));
-    EXPECT_TRUE(HasError("部門[03]に複数の部門をまとめました（元の部門コード：003,004）")) << io.ReadErrorText();
+    EXPECT_TRUE(HasError("部門[03]に複数の部門をまとめました（元の部門コード：003,004）")) << context.ReadErrorText();
     EXPECT_TRUE(ui.Messages.empty());
 }
 
@@ -205,19 +182,19 @@ TEST_F(BranchDepartments, WithoutTheManagedDepartmentsBranchesKeepOnlyTheCommonO
 
 TEST_F(BranchDepartments, APairThatCannotBeDeletedIsReportedAndTheOthersGo)
 {
-    tr.Start();
-    fb::ExecuteImmediate(tr, "CREATE EXCEPTION E_PAIR_KEPT 'pair kept'");
-    tr.Commit();
-    tr.Start();
-    fb::ExecuteImmediate(tr, "CREATE TRIGGER SISETUBUM_KEEP FOR SISETUBUM ACTIVE BEFORE DELETE POSITION 0 AS BEGIN "
+    transaction.Start();
+    fb::ExecuteImmediate(transaction, "CREATE EXCEPTION E_PAIR_KEPT 'pair kept'");
+    transaction.Commit();
+    transaction.Start();
+    fb::ExecuteImmediate(transaction, "CREATE TRIGGER SISETUBUM_KEEP FOR SISETUBUM ACTIVE BEFORE DELETE POSITION 0 AS BEGIN "
                              "IF (OLD.SCODE = '01' AND OLD.BCODE = '02') THEN EXCEPTION E_PAIR_KEPT; END");
-    tr.Commit();
+    transaction.Commit();
 
     EXPECT_EQ(ConvertAndListPairs(), (std::vector<std::string>{"/00", "/01", "/02", "/03", "01/00", "01/02", "02/00"}));
-    const auto codeLine = std::find_if(io.ReadErrors.begin(), io.ReadErrors.end(),
-                                       [](const std::string& line) { return line.starts_with("ErrCode<"); });
-    ASSERT_NE(codeLine, io.ReadErrors.end()) << io.ReadErrorText();
-    ASSERT_LT(codeLine + 2, io.ReadErrors.end());
+    const auto codeLine = std::find_if(context.ReadErrors.begin(), context.ReadErrors.end(),
+                                            [](const std::string& line) { return line.starts_with("ErrCode<"); });
+    ASSERT_NE(codeLine, context.ReadErrors.end()) << context.ReadErrorText();
+    ASSERT_LT(codeLine + 2, context.ReadErrors.end());
     EXPECT_TRUE(codeLine[1].starts_with("支店別部門：")) << codeLine[1];
     EXPECT_NE(codeLine[1].find("pair kept"), std::string::npos) << codeLine[1];
     ASSERT_EQ(ui.Messages.size(), 1u);

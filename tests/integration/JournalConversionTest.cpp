@@ -9,8 +9,8 @@
 #include "convert/uQZ_ZaimuIO.h"
 #include "db/Settings.h"
 #include "journal/SiwakeLine.h"
-#include "tests/support/RecordingUi.h"
-#include "tests/support/TemplateDatabase.h"
+#include "tests/support/ConversionFixture.h"
+#include "tests/support/ExtractRecords.h"
 
 #include <gtest/gtest.h>
 
@@ -64,34 +64,28 @@ std::vector<std::string> LinesOf(const TEntry& entry, int number)
     return lines;
 }
 
-class JournalConversion : public ::testing::Test {
+// One template for the suite: each test's transaction rolls its work back.
+class JournalConversion : public test::TConversionFixture {
 protected:
     static inline std::unique_ptr<test::TRestoredTemplate> data;
-    static void SetUpTestSuite() { data = std::make_unique<test::TRestoredTemplate>(11); }
+    static void SetUpTestSuite() { data = std::make_unique<test::TRestoredTemplate>(kChartCorporation); }
     static void TearDownTestSuite() { data.reset(); }
 
+    JournalConversion() : TConversionFixture(7, data->Attachment()) {}
+
     test::TTempFolder folder;
-    test::TRecordingLines lines{1};
-    std::unique_ptr<fb::TTransaction> transaction;
-    TQZaimuIO context;
     std::string vouchers;   // the "DNUM=" list of the last conversion
 
     void SetUp() override
     {
-        transaction = std::make_unique<fb::TTransaction>(data->Attachment());
-        transaction->Start();
-        context.SetTransaction(*transaction);
-        context.LogMemo = &lines;
-        context.StatusPanel = &lines;
+        transaction.Start();
         context.CsvDir = folder.Path();
-        context.SentakuNendoCode = 7;
         context.ZenkiNendoCode = 6;
         AccInfo().SHOUGOU = "㈱髙橋商店";
         AccInfo().KIMATU = TDate::Ymd(2026, 3, 31);
         AccInfo().SITEN = 0;
         AccInfo().BUMON = 0;
         THxzMakeData& writer = context.Writer;
-        writer.AllNineCode = "999";
         for (const std::string code : {"10100", "10300", "15200", "24100", "41100", "66500", "99900"}) {
             writer.AccountCodes.push_back({code, code});
             TKMKREC account;
@@ -104,7 +98,6 @@ protected:
         SpecialAccountCodes().Set("仮受消費税", {"24100", "241"});
         SpecialAccountCodes().Set("諸口", {"99900", "999"});
     }
-    void TearDown() override { transaction->Rollback(); }
 
     void WriteJournalFile(const std::vector<std::string>& raw)
     {
@@ -205,7 +198,7 @@ TEST_F(JournalConversion, TaxCodesCategoriesAndRateKinds)
     EXPECT_EQ(entries[3][kDebitCategory], "910");
     EXPECT_EQ(entries[3][kCreditCategory], "810");
     EXPECT_EQ(vouchers, "DNUM=5");
-    EXPECT_EQ(ReadAccReg(*transaction, "基本設定", "一括税抜処理", kRegInt, "0").Int, 1);
+    EXPECT_EQ(ReadAccReg(transaction, "基本設定", "一括税抜処理", kRegInt, "0").Int, 1);
 
     context.RevisedEdition = true;
     entries = Convert();
@@ -294,26 +287,17 @@ TEST(JournalLines, ASideIsReadOnlyFromALineOfItsYearWithItsColumns)
     EXPECT_TRUE(context.CreditLine.Columns.empty());
 }
 
-// A dictionary record: integers where the file has them (the year, the single-transaction kind).
-template <typename TRecord>
-TRecord Record(std::vector<TExtractValue> values)
-{
-    TRecord record;
-    record.Values() = std::move(values);
-    return record;
-}
-
 TEST_F(JournalConversion, DictionaryBlocksCarryTargetCodes)
 {
-    using S = std::string;
-    using I = std::int64_t;
     context.Writer.AccountCodes.push_back({"52100", "66500"});   // merged into another account
     context.Writer.SubAccountCodes.push_back({"10300", "00002", "002", "10300", "002"});
-    fb::ExecuteImmediate(*transaction, "INSERT INTO HOJOMST (KCODE, HCODE, HNAME, BPFLG) VALUES ('10300', '001', '銀行', 'B')");
-    context.Zmrensou = {Record<TZMRENSOU>({I{101}, I{7}, S("0001"), S("52100"), S("1"), S("家賃")}),
-                        Record<TZMRENSOU>({I{101}, I{7}, S("0002"), S("10100"), S("2"), S("現金")}),
-                        Record<TZMRENSOU>({I{101}, I{6}, S("0003"), S("10100"), S("1"), S("前期")}),
-                        Record<TZMRENSOU>({I{101}, I{7}, S("0004"), S("10100"), S("1"), S("  ")})};
+    fb::ExecuteImmediate(transaction, "INSERT INTO HOJOMST (KCODE, HCODE, HNAME, BPFLG) VALUES ('10300', '001', '銀行', 'B')");
+    const auto associative = [](int year, std::string_view account, std::string_view side, std::string_view text) {
+        using namespace column::zmrensou;
+        return test::MakeRecord<TZMRENSOU>(extract::Zmrensou, year, {{kAccount, account}, {kSide, side}, {kText, text}});
+    };
+    context.Zmrensou = {associative(7, "52100", "1", "家賃"), associative(7, "10100", "2", "現金"),
+                        associative(6, "10100", "1", "前期"), associative(7, "10100", "1", "  ")};
     const std::vector<TBlockLine> rensou = ReadLineBlock(context.BuildRensouBlock());
     ASSERT_EQ(rensou.size(), 2u);
     EXPECT_EQ(rensou[0].Value("CREC") + rensou[0].Value("KAR_KCODE") + "|" + rensou[0].Value("KAR_HCODE") + "|" +
@@ -321,16 +305,21 @@ TEST_F(JournalConversion, DictionaryBlocksCarryTargetCodes)
               "166500| |");
     EXPECT_EQ(rensou[1].Value("CREC") + rensou[1].Value("KAS_KCODE") + rensou[1].Value("KAR_KCODE"), "210100");
 
-    const auto siwaji = [](S debit, S debitSub, S credit, S creditSub, I kind) {
-        return Record<TZMSIWAJI>({I{101}, I{7}, S("0001"), debit, credit, kind, S(), S("振込"), debitSub, creditSub, S(), S(), S()});
+    const auto siwaji = [](std::string_view debit, std::string_view debitSub, std::string_view credit,
+                           std::string_view creditSub, std::string_view kind) {
+        using namespace column::zmsiwaji;
+        return test::MakeRecord<TZMSIWAJI>(extract::Zmsiwaji, 7,
+                                           {{kDebitAccount, debit}, {kCreditAccount, credit}, {kKind, kind},
+                                            {kText, "振込"}, {kDebitSubAccount, debitSub}, {kCreditSubAccount, creditSub}});
     };
-    context.Zmsiwaji = {siwaji("10300", "00001", "52100", "00002", 1), siwaji("10300", "00001", "10100", "", 0)};
+    context.Zmsiwaji = {siwaji("10300", "00001", "52100", "00002", "1"), siwaji("10300", "00001", "10100", "", "0")};
     const std::vector<TBlockLine> single = ReadLineBlock(context.BuildSiwajiBlock());
     ASSERT_EQ(single.size(), 1u);
     EXPECT_EQ(single[0].Value("KAR_KCODE") + "/" + single[0].Value("KAR_HCODE"), "10300/001");
     EXPECT_EQ(single[0].Value("KAS_KCODE") + "/" + single[0].Value("KAS_HCODE"), "66500/ ");   // no such sub-account
 
-    context.Zmryaku = {Record<TZMRYAKU>({I{101}, I{7}, S("ﾌﾘ"), S("振込"), S()})};
+    using namespace column::zmryaku;
+    context.Zmryaku = {test::MakeRecord<TZMRYAKU>(extract::Zmryaku, 7, {{kKana, "ﾌﾘ"}, {kText, "振込"}})};
     EXPECT_EQ(context.BuildRyakuBlock(), "TEKCODE=0\tKANA=ﾌﾘ\tTEXT=振込");
 }
 

@@ -5,9 +5,8 @@
 #include "common/Format.h"
 #include "common/LineBlock.h"
 #include "common/SjisText.h"
-#include "convert/uQZ_ZaimuIO.h"
-#include "tests/support/RecordingUi.h"
-#include "tests/support/TemplateDatabase.h"
+#include "tests/support/ConversionFixture.h"
+#include "tests/support/ExtractRecords.h"
 
 #include <gtest/gtest.h>
 
@@ -18,55 +17,29 @@ namespace {
 
 constexpr int kYear = 7;
 
-template <typename TRecord>
-TRecord Record(std::initializer_list<std::string_view> columnsFrom2, std::size_t width)
-{
-    TRecord record;
-    record.Values().push_back(std::int64_t{0});
-    record.Values().push_back(std::int64_t{kYear});
-    for (const std::string_view text : columnsFrom2)
-        record.Values().push_back(std::string(text));
-    record.Values().resize(width, std::string());
-    return record;
-}
-
-class SubAccountsTest : public ::testing::Test {
+class SubAccountsTest : public test::TConversionFixture {
 protected:
-    test::TRecordingUi ui;
-    test::TRecordingLines lines;
-    test::TRestoredTemplate data{kChartCorporation};
-    fb::TTransaction transaction{data.Attachment()};
-    TQZaimuIO io;
+    SubAccountsTest() : TConversionFixture(kYear) {}
 
     void SetUp() override
     {
-        io.SetTransaction(transaction);
-        io.LogMemo = &lines;
-        io.StatusPanel = &lines;
-        io.Writer.StatusControl = &lines;
-        io.Writer.AllNineCode = "999";
-        io.SentakuNendoCode = kYear;
-        io.HoujinKojin = 1;
-        io.KamokuKetasu = 3;
-        io.HojoKetasu = 3;
-        io.HojoKetasuMoto = 3;
-        io.Writer.BuildAggregationTable(kChartCorporation);
+        context.KamokuKetasu = 3;
+        context.HojoKetasu = 3;
+        context.HojoKetasuMoto = 3;
+        context.Writer.BuildAggregationTable(kChartCorporation);
     }
 
     // A classified source account and, unless it is its own, the target it maps to.
     void Account(std::string_view code, std::string_view user, std::string_view name, std::string_view target = {},
                  std::string_view debitTax = {}, std::string_view creditTax = {})
     {
-        TZMKANJYO account = Record<TZMKANJYO>({code, user, "10"}, 25);
-        account.Values()[12] = std::string(name);
-        account.Values()[17] = std::string(debitTax);
-        account.Values()[19] = std::string(creditTax);
-        io.Zmkanjyo.push_back(account);
-        io.Writer.AccountCodes.push_back({std::string(code), std::string(target.empty() ? code : target), 0});
+        context.Zmkanjyo.push_back(
+            test::AccountRecord(kYear, {.Code = code, .UserCode = user, .Name = name, .DebitTax = debitTax, .CreditTax = creditTax}));
+        context.Writer.AccountCodes.push_back({std::string(code), std::string(target.empty() ? code : target), 0});
     }
     void SubAccount(std::string_view account, std::string_view code, std::string_view user, std::string_view name)
     {
-        io.Zmuchiwa.push_back(Record<TZMUCHIWAK>({account, code, user, name}, 12));
+        context.Zmuchiwa.push_back(test::SubAccountRecord(kYear, account, code, user, name));
     }
 
     // Sub-accounts colliding on one target account, merged accounts with and without sub-accounts, an
@@ -93,14 +66,14 @@ protected:
         Account("15600", "156", "建物付属設備", "15500");
         Account("19000", "190", "仮払消費税");
         SubAccount("19000", "00001", "001", "輸入分");
-        io.TokuteiKamoku[1] = "19000";
-        ASSERT_TRUE(io.BuildHojoIndex()) << io.ReadErrorText();
+        context.TokuteiKamoku[1] = "19000";
+        ASSERT_TRUE(context.BuildHojoIndex()) << context.ReadErrorText();
     }
 
     std::vector<TCCTHCODE> EntriesOf(std::string_view target) const
     {
         std::vector<TCCTHCODE> entries;
-        for (const TCCTHCODE& entry : io.Writer.SubAccountCodes)
+        for (const TCCTHCODE& entry : context.Writer.SubAccountCodes)
             if (entry.NewKCode == target)
                 entries.push_back(entry);
         return entries;
@@ -118,7 +91,7 @@ protected:
 TEST_F(SubAccountsTest, CollidingSubAccountsAreRenumberedPerTargetAccount)
 {
     CorporationWithMergedAccounts();
-    const THxzMakeData& writer = io.Writer;
+    const THxzMakeData& writer = context.Writer;
 
     // No collision: the user codes stay.
     EXPECT_EQ(writer.FindSubAccountTarget("10100", "00001"), "005");
@@ -157,14 +130,14 @@ TEST_F(SubAccountsTest, CollidingSubAccountsAreRenumberedPerTargetAccount)
     }
     EXPECT_EQ(writer.FindSubAccountTarget("19000", "00001"), " ");
     EXPECT_EQ(writer.SkipSubAccountCodes[0], "19000");
-    EXPECT_EQ(io.HojoIndex.size(), writer.SubAccountCodes.size());
-    EXPECT_EQ(io.HojoIndex[0], "補助No[0] OLD[10100-00001] NEW[10100-005]");
+    EXPECT_EQ(context.HojoIndex.size(), writer.SubAccountCodes.size());
+    EXPECT_EQ(context.HojoIndex[0], "補助No[0] OLD[10100-00001] NEW[10100-005]");
 
     EXPECT_EQ(test::QueryInt(transaction, "SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = 'ONETIME'"), 0);
     // The next imported year builds the table again in the same transaction.
-    const std::vector<std::string> index = io.HojoIndex;
-    ASSERT_TRUE(io.BuildHojoIndex()) << io.ReadErrorText();
-    EXPECT_EQ(io.HojoIndex, index);
+    const std::vector<std::string> index = context.HojoIndex;
+    ASSERT_TRUE(context.BuildHojoIndex()) << context.ReadErrorText();
+    EXPECT_EQ(context.HojoIndex, index);
     EXPECT_EQ(lines.Lines[0], "補助科目の索引を作成中です。");
     EXPECT_TRUE(ui.Messages.empty()) << ui.LastText();
 }
@@ -172,7 +145,7 @@ TEST_F(SubAccountsTest, CollidingSubAccountsAreRenumberedPerTargetAccount)
 TEST_F(SubAccountsTest, EntriesWithoutSubAccountOfMergedAccountsConvert)
 {
     CorporationWithMergedAccounts();
-    THxzMakeData& writer = io.Writer;
+    THxzMakeData& writer = context.Writer;
     // The aggregated account that had no sub-accounts stands as its own sub-account, by its client code.
     EXPECT_EQ(writer.ConvertSubAccountCode("15500", "", false, "建物"), "155");
     EXPECT_EQ(writer.ConvertSubAccountCode("15600", "", false, "建物付属設備"), "156");
@@ -186,21 +159,21 @@ TEST_F(SubAccountsTest, EntriesWithoutSubAccountOfMergedAccountsConvert)
 
 TEST_F(SubAccountsTest, SixDigitSubAccountsAreNumberedByUserCodePerAccount)
 {
-    io.HojoKetasu = 4;
-    io.HojoKetasuMoto = 6;
-    io.KamokuKetasu = 4;
-    io.Writer.AllNineCode = "9999";
+    context.HojoKetasu = 4;
+    context.HojoKetasuMoto = 6;
+    context.KamokuKetasu = 4;
+    context.Writer.AllNineCode = "9999";
     Account("10100", "1012", "現金");
     SubAccount("10100", "00001", "000300", "三");
     SubAccount("10100", "00002", "000100", "一");
     SubAccount("10100", "00003", "000200", "二");
     Account("10200", "1029", "当座預金");
     SubAccount("10200", "00001", "000050", "Ａ銀行");
-    ASSERT_TRUE(io.BuildHojoIndex()) << io.ReadErrorText();
-    EXPECT_EQ(io.Writer.FindSubAccountTarget("10100", "00002"), "0001");
-    EXPECT_EQ(io.Writer.FindSubAccountTarget("10100", "00003"), "0002");
-    EXPECT_EQ(io.Writer.FindSubAccountTarget("10100", "00001"), "0003");
-    EXPECT_EQ(io.Writer.FindSubAccountTarget("10200", "00001"), "0001");
+    ASSERT_TRUE(context.BuildHojoIndex()) << context.ReadErrorText();
+    EXPECT_EQ(context.Writer.FindSubAccountTarget("10100", "00002"), "0001");
+    EXPECT_EQ(context.Writer.FindSubAccountTarget("10100", "00003"), "0002");
+    EXPECT_EQ(context.Writer.FindSubAccountTarget("10100", "00001"), "0003");
+    EXPECT_EQ(context.Writer.FindSubAccountTarget("10200", "00001"), "0001");
     EXPECT_EQ(EntriesOf("10200").back().NewHCode, "9999");
 }
 
@@ -211,8 +184,8 @@ TEST_F(SubAccountsTest, MasterLinesAndTheAggregatedAccountsList)
     account.KCODE = "10800";
     account.KNAME = "普通預金";
     account.BPFLG = "B";
-    io.Writer.Accounts.push_back(account);
-    const std::vector<TBlockLine> master = ReadLineBlock(io.ReadHojo());
+    context.Writer.Accounts.push_back(account);
+    const std::vector<TBlockLine> master = ReadLineBlock(context.ReadHojo());
     EXPECT_EQ(lines.Lines[0], "・補助科目を読込中です。");
     std::vector<TBlockLine> merged;
     for (const TBlockLine& line : master) {
@@ -233,11 +206,11 @@ TEST_F(SubAccountsTest, MasterLinesAndTheAggregatedAccountsList)
     EXPECT_EQ(merged[5].Value("HNAME"), "その他");
     EXPECT_EQ(EntriesOf("19000")[0].NewHCode, " ");
 
-    io.Writer.SetTransaction(transaction);
-    ASSERT_EQ(io.Writer.WriteSubAccounts(io.ReadHojo()), 0) << io.Writer.GetErrorText();
+    context.Writer.SetTransaction(transaction);
+    ASSERT_EQ(context.Writer.WriteSubAccounts(context.ReadHojo()), 0) << context.Writer.GetErrorText();
 
     std::vector<TSyuyakuRow> rows;
-    ASSERT_GE(io.FillSyuyakuList(rows), 5);
+    ASSERT_GE(context.FillSyuyakuList(rows), 5);
     const std::string deposits = Text("SELECT USERCODE FROM KAMOKUMST WHERE KCODE = '10800'");
     const std::string depositsName = Text("SELECT KNAME FROM KAMOKUMST WHERE KCODE = '10800'");
     const std::string notes = Text("SELECT USERCODE FROM KAMOKUMST WHERE KCODE = '11200'");
@@ -260,24 +233,24 @@ TEST_F(SubAccountsTest, FailuresAreLoggedAndShown)
     Account("10100", "101", "現金");
     SubAccount("10100", "00001", "001", "小口現金");
     SubAccount("10100", "00001", "002", "小口現金");
-    EXPECT_FALSE(io.BuildHojoIndex());
-    ASSERT_EQ(io.ReadErrors.size(), 3u);
-    EXPECT_TRUE(io.ReadErrors[0].starts_with("ErrCode<")) << io.ReadErrors[0];
-    EXPECT_TRUE(io.ReadErrors[1].starts_with("補助科目コード調整：")) << io.ReadErrors[1];
+    EXPECT_FALSE(context.BuildHojoIndex());
+    ASSERT_EQ(context.ReadErrors.size(), 3u);
+    EXPECT_TRUE(context.ReadErrors[0].starts_with("ErrCode<")) << context.ReadErrors[0];
+    EXPECT_TRUE(context.ReadErrors[1].starts_with("補助科目コード調整：")) << context.ReadErrors[1];
     EXPECT_TRUE(ui.LastText().starts_with("補助科目コード調整：ErrCode<")) << ui.LastText();
 }
 
 TEST_F(SubAccountsTest, MoreSubAccountsThanCodesFailInsteadOfSharingCodes)
 {
     // 999 sub-accounts in three digits: the last would take "999", the code of the account's "others".
-    io.HojoKetasuMoto = 6;
+    context.HojoKetasuMoto = 6;
     Account("10100", "101", "現金");
     for (int i = 1; i <= 999; ++i)
         SubAccount("10100", Format("%05d", i), Format("%06d", i), "得意先");
-    EXPECT_FALSE(io.BuildHojoIndex());
-    ASSERT_FALSE(io.ReadErrors.empty());
-    EXPECT_EQ(io.ReadErrors.back(), "補助科目コード調整：補助科目が3桁のコードに収まりません。科目[10100]");
-    EXPECT_EQ(ui.LastText(), io.ReadErrors.back());
+    EXPECT_FALSE(context.BuildHojoIndex());
+    ASSERT_FALSE(context.ReadErrors.empty());
+    EXPECT_EQ(context.ReadErrors.back(), "補助科目コード調整：補助科目が3桁のコードに収まりません。科目[10100]");
+    EXPECT_EQ(ui.LastText(), context.ReadErrors.back());
 }
 
 }  // namespace

@@ -19,8 +19,7 @@ constexpr int kYear = 7;
 
 TZMKANJYO Account(std::string_view code, std::string_view level1, std::string_view side = "1", int year = kYear)
 {
-    return test::MakeRecord<TZMKANJYO>(extract::Zmkanjyo, year,
-                                       {{kanjyo::kSystemCode, code}, {kanjyo::kLevel1, level1}, {kanjyo::kSide, side}});
+    return test::AccountRecord(year, {.Code = code, .Level1 = level1, .Side = side});
 }
 
 TCMBUMON Department(std::string_view code, std::string_view display, std::string_view name, std::string_view other = "")
