@@ -1,0 +1,13 @@
+#include "app/AppStatements.h"
+
+namespace qz {
+
+std::vector<TNamedStatement> AppStatements()
+{
+    using enum TStatementDb;
+    return {QZ_NAMED_STATEMENT(System, app::sql::kMarkDataListInProgress),
+            QZ_NAMED_STATEMENT(System, app::sql::kCompleteDataList),
+            QZ_NAMED_STATEMENT(System, app::sql::kResetDataList)};
+}
+
+}  // namespace qz
