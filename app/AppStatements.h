@@ -9,6 +9,10 @@
 
 namespace qz::app::sql {
 
+// The data folders of the installation, for the destination grid.
+inline constexpr std::string_view kSelectDataListForGrid =
+    "SELECT REC,ENTTEXT,SHOUGOU,PASNAME,NETDRIVE,DATATYPE,CODETYPE,KISHU,KIMATU,DATACODE FROM DATALIST ORDER BY REC";
+
 // The destination's row of the data-folder registry while a conversion runs: marked in progress, completed
 // with the new data set's basic information and version, or reset after a failure.
 inline constexpr std::string_view kMarkDataListInProgress =
@@ -18,6 +22,15 @@ inline constexpr std::string_view kCompleteDataList =
     "CODETYPE=:CODETYPE,NENDO=:NENDO,KISHU=:KISHU,KIMATU=:KIMATU,VER_MAJOR=:VER_MAJOR,VER_MINOR1=:VER_MINOR1,"
     "VER_MINOR2=:VER_MINOR2,VER_TEXT=:VER_TEXT WHERE REC=:REC ";
 inline constexpr std::string_view kResetDataList = "UPDATE DATALIST SET ENTTEXT='',KISHU=NULL ,KIMATU=NULL WHERE REC=:REC ";
+
+// The journal entries a completed conversion holds per year (one debit row per entry): the current year,
+// the prior year and the prior-prior year.
+inline constexpr std::string_view kCountCurrentJournals =
+    "SELECT COUNT(REC) FROM SIWAKE WHERE DELFLG=0 AND TAISHAKU=1";
+inline constexpr std::string_view kCountPriorJournals =
+    "SELECT COUNT(REC) FROM KAKOSIWAKE1 WHERE DELFLG=0 AND TAISHAKU=1";
+inline constexpr std::string_view kCountPriorPriorJournals =
+    "SELECT COUNT(REC) FROM KAKOSIWAKE2 WHERE DELFLG=0 AND TAISHAKU=1";
 
 }  // namespace qz::app::sql
 

@@ -139,8 +139,10 @@ public:
     // "yyyymmdd" → "yyyy/mm/dd" (characters 1-4, 5-6, 7-8).
     static std::string DateText8(std::string_view text);
 
-    // Debit lines of the selected year in ZM/ZMSIWAKE.CSV; 0 when the file is missing.
-    int CountJournalLines() const;
+    // Debit lines of the selected year (or of the year with the code) in ZM/ZMSIWAKE.CSV; 0 when the file
+    // is missing.
+    int CountJournalLines() const { return CountJournalLines(SentakuNendoCode); }
+    int CountJournalLines(int yearCode) const;
 
     // ---- Accounts (ZaimuIO_Accounts.cpp, ZaimuIO_CodeIndex.cpp)
     // The code followed by its check digit; "0000" and a read message for a code that is not 3 characters.

@@ -25,7 +25,6 @@ bool CreatesObject(std::string_view sql)
 // every generator, every start month of the year update). Lines of a statement are the pieces the
 // program adds one by one.
 constexpr TCatalogStatement kStatements[] = {
-    {"SELECT_DATALIST_FOR_GRID", TStatementDb::System, R"SQL(SELECT REC,ENTTEXT,SHOUGOU,PASNAME,NETDRIVE,DATATYPE,CODETYPE,KISHU,KIMATU,DATACODE FROM DATALIST ORDER BY REC)SQL", 0, false},
     {"SELECT_ONETIME_SIWAKE_FIRST_DATE", TStatementDb::Data, R"SQL(SELECT TORIHIKIBI FROM ONETIME_SIWAKE WHERE JigyounendoNaibuCD=:JigyounendoNaibuCD ORDER BY TORIHIKIBI )SQL", 0, false},
     {"SELECT_SISETUMST_SCODES", TStatementDb::Data, R"SQL(SELECT SCODE FROM SISETUMST ORDER BY SCODE)SQL", 0, false},
     {"ALTER_TRIGGER_SIWAKE_AFTER_INSERT_INACTIVE", TStatementDb::Data, R"SQL(ALTER TRIGGER SIWAKE_AFTER_INSERT INACTIVE )SQL", 0, false},
