@@ -228,6 +228,16 @@ public:
     void WriteErrorLog(const std::string& text);
 
 private:
+    friend class TImportRun;   // the steps of RunImport (ZaimuIO_Run.cpp)
+
+    // Runs one statement on the data database and commits, retaining the transaction.
+    void ExecDataSql(std::string_view sql);
+    // Deletes the error log and the journal error files a previous run left in the documents folder.
+    void DeleteOldLogs();
+    // Rolls the attached data database into its next year on the year-update worker, keeping the user
+    // interface alive while it runs; true when it succeeded (ZaimuIO_YearUpdate.cpp).
+    bool RunYearUpdate();
+
     std::string ReadAll();
     void ShowProgress(std::string_view text);   // line 0 of LogMemo
     void ShowStatus(std::string_view text);
