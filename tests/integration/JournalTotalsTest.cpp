@@ -7,6 +7,7 @@
 #include "tests/support/StatementCatalog.h"
 #include "tests/support/TemplateDatabase.h"
 #include "writer/DataKakikomi_Statements.h"
+#include "yearupdate/NendoKousin_Statements.h"
 
 #include <gtest/gtest.h>
 
@@ -252,7 +253,7 @@ TEST_F(JournalTotals, ZenkuriCarriesTheProfitIntoRetainedEarnings)
     Post({TDate::Ymd(2025, 8, 10), 6, {expense, 200000, 20000, 2}, {"10100", 220000}});
 
     fb::TStatement carry(tr);
-    carry.Prepare(PendingStatement("SELECT_SP_ZENKURI"));
+    carry.Prepare(yearupdate::sql::kCarryRetainedEarnings);
     carry.SetString("SCODE", " ").SetInt("ZEIKBN", 1);
     carry.Open();
     ASSERT_TRUE(carry.Fetch());
@@ -276,7 +277,7 @@ TEST_F(OwnerCapital, MotoirekinTakesProfitContributionsAndDrawings)
     Post({TDate::Ymd(2025, 3, 10), 3, {"10100", 300000}, {sales, 300000}});
 
     fb::TStatement carry(tr);
-    carry.Prepare(PendingStatement("SELECT_SP_MOTOIREKIN_KURIIRE"));
+    carry.Prepare(yearupdate::sql::kCarryOwnerCapital);
     carry.SetString("SCODE", " ").SetInt("ZEIKBN", 0);
     carry.Open();
     ASSERT_TRUE(carry.Fetch());
