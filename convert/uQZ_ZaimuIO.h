@@ -214,6 +214,10 @@ public:
     // Writes the masters once, then the prior-prior, prior and current years into the attached data
     // database (each past year rolled forward by the next-year update). True when the current year
     // succeeded; past years may be dropped (PastJournalsSkipped). On failure the error log is written.
+    // Never throws: a failure of any step, a database error included, is told and fails the run.
+    // The program-wide tax mode is AccInfo().TAXDEFUH (0: balances read from the tax-included columns,
+    // 1: tax-excluded): 0 while the years are imported and rolled forward, TaxDefault from the end of a
+    // successful run on, when the writer stores it in ACCDEF1.
     bool RunImport();
     bool PastJournalsSkipped = false;
     // The number 1-12 of the first month whose data the year enters as journals.
