@@ -4,7 +4,7 @@
 
 namespace qz::test {
 
-std::vector<std::string> NonZeroMoneyColumns(fb::TTransaction& transaction, std::string_view table)
+std::vector<std::string> NonZeroMoneyColumns(fb::TTransaction& transaction, std::string_view table, std::string_view condition)
 {
     fb::TTransactionScope scope(transaction);
     std::vector<std::string> columns;
@@ -20,7 +20,8 @@ std::vector<std::string> NonZeroMoneyColumns(fb::TTransaction& transaction, std:
     std::vector<std::string> nonZero;
     for (const std::string& column : columns) {
         fb::TStatement sum(transaction);
-        sum.Prepare("SELECT COUNT(*) FROM " + std::string(table) + " WHERE " + column + " <> 0");
+        const std::string where = condition.empty() ? std::string() : " AND (" + std::string(condition) + ")";
+        sum.Prepare("SELECT COUNT(*) FROM " + std::string(table) + " WHERE " + column + " <> 0" + where);
         sum.Open();
         if (sum.Fetch() && sum.AsInt(0) > 0)
             nonZero.push_back(std::string(table) + "." + column);

@@ -10,7 +10,9 @@
 
 namespace qz::test {
 
-// "TABLE.COLUMN" of every money column of the table whose rows are not all zero.
-std::vector<std::string> NonZeroMoneyColumns(fb::TTransaction& transaction, std::string_view table);
+// "TABLE.COLUMN" of every money column of the table whose rows (those meeting the condition, when one is
+// given) are not all zero.
+std::vector<std::string> NonZeroMoneyColumns(fb::TTransaction& transaction, std::string_view table,
+                                             std::string_view condition = {});
 
 }  // namespace qz::test
