@@ -152,7 +152,7 @@ TExecuteResult TExecuteStep::ExecuteConversion(TQZaimuIO& io, const TExecuteDest
     Close(completed);
     result.Outcome = completed ? TExecuteOutcome::Completed : TExecuteOutcome::Failed;
     if (completed)
-        result.DataDatabase = paths_.ServerMode ? paths_.ServerHost + ":" + ServerDatabase() : DataDatabase().string();
+        result.DataDatabase = paths_.ServerMode ? ProgramValues().ServerHost + ":" + ServerDatabase() : DataDatabase().string();
     else if (importRan_)
         result.ErrorLogPath = ErrorLogPath();
     return result;
@@ -177,6 +177,11 @@ void TExecuteStep::Prepare(const TExecuteDestination& destination)
 // Nothing may replace a data database that is already there: the operator must choose another folder.
 bool TExecuteStep::DestinationIsFree()
 {
+    const std::string& folder = paths_.ServerMode ? serverDataPath_ : dataDir_.native();
+    if (rec_ <= 0 || Trim(folder).empty()) {
+        ShowError(Format("保存先のデータフォルダが正しくありません。(REC=%d)<%s>", rec_, folder));
+        return false;
+    }
     bool present = false;
     if (paths_.ServerMode) {
         if (!DM().fnAccDefConnected(paths_.ServerHost, TOnFailure::Report))
@@ -236,25 +241,15 @@ bool TExecuteStep::CreateDataDatabase(const TQZaimuIO& io)
 {
     bool created = false;
     try {
-        if (paths_.ServerMode) {
-            if (!DM().fnAccDefConnected(paths_.ServerHost, TOnFailure::Report))
-                throw std::runtime_error("システムデータベースに接続できません。");
-            const bool folderReady = DM().ServerFileOperation("DEXIST", serverDataPath_, "") ||
-                                     DM().ServerFileOperation("MKDIR", serverDataPath_, "");
-            DM().AccDefDisconnect();
-            if (!folderReady)
-                throw std::runtime_error(Format("サーバーにフォルダを作成できません。<%s>", serverDataPath_));
-        } else {
-            folderCreated_ = !fs::exists(dataDir_);
-            fs::create_directories(dataDir_);
+        if (PrepareDestinationFolder()) {
+            const std::string_view name = ProgramValues().Edition().TemplateFor(io.ChartKind());
+            const fs::path backup = TemplateFolder() / std::string(name);
+            ShowProgress("・データベースを初期化中です。");
+            if (name.empty() || !fs::is_regular_file(backup))
+                memo_.AppendLine(Format("テンプレートファイルがありません。<%s>", backup.string()));
+            TConnectionModeScope local(0);
+            created = RestoreFDBByTool(DM(), SystemDef().DbHost, true, backup.string(), DataDatabase().string());
         }
-        const std::string_view name = ProgramValues().Edition().TemplateFor(io.ChartKind());
-        const fs::path backup = TemplateFolder() / std::string(name);
-        ShowProgress("・データベースを初期化中です。");
-        if (name.empty() || !fs::is_regular_file(backup))
-            memo_.AppendLine(Format("テンプレートファイルがありません。<%s>", backup.string()));
-        TConnectionModeScope local(0);
-        created = RestoreFDBByTool(DM(), SystemDef().DbHost, true, backup.string(), DataDatabase().string());
     } catch (...) {
         ReportCurrentException(kContext, "新規データの作成に失敗しました。", false);
         created = false;
@@ -262,6 +257,25 @@ bool TExecuteStep::CreateDataDatabase(const TQZaimuIO& io)
     if (!created)
         ShowProgress("・新規データの作成に失敗しました。");
     return created;
+}
+
+// Server mode: the destination folder on the server, made when missing (without it the server could not
+// take the data set, so the run stops before converting). Local mode: the data folder.
+bool TExecuteStep::PrepareDestinationFolder()
+{
+    if (!paths_.ServerMode) {
+        folderCreated_ = !fs::exists(dataDir_);
+        fs::create_directories(dataDir_);
+        return true;
+    }
+    if (!DM().fnAccDefConnected(paths_.ServerHost, TOnFailure::Report))
+        return false;
+    const bool ready = DM().ServerFileOperation("DEXIST", serverDataPath_, "") ||
+                       DM().ServerFileOperation("MKDIR", serverDataPath_, "");
+    DM().AccDefDisconnect();
+    if (!ready)
+        ShowError(Format("サーバーにフォルダを作成できません。<%s>", serverDataPath_));
+    return ready;
 }
 
 bool TExecuteStep::AttachDataDatabase()

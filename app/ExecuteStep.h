@@ -68,6 +68,7 @@ private:
     bool DestinationIsFree();
     bool Convert(TQZaimuIO& io, const TExecuteOptions& options, TExecuteResult& result);
     bool CreateDataDatabase(const TQZaimuIO& io);
+    bool PrepareDestinationFolder();
     bool AttachDataDatabase();
     bool Import(TQZaimuIO& io, TExecuteResult& result);
     void ImportRaised(TQZaimuIO& io);

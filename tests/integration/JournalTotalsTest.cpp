@@ -2,10 +2,12 @@
 // re-total computes them, and the carry-forward procedures move a known profit.
 
 #include "common/Format.h"
+#include "convert/ZaimuIO_Statements.h"
 #include "journal/SiwakeStatements.h"
 #include "tests/support/StatementCatalog.h"
 #include "tests/support/TemplateDatabase.h"
 #include "writer/DataKakikomi_Statements.h"
+#include "yearupdate/NendoKousin_Statements.h"
 
 #include <gtest/gtest.h>
 
@@ -190,7 +192,7 @@ TEST_F(JournalTotals, AnEntryWithoutItsBalanceRowIsRefused)
     EXPECT_EQ(Amount("SELECT COUNT(*) FROM SIWAKE"), 0);
 
     // Stored while the trigger is off (as the import run stores), the entry is refused by the re-total.
-    fb::ExecuteImmediate(tr, PendingStatement("ALTER_TRIGGER_SIWAKE_AFTER_INSERT_INACTIVE"));
+    fb::ExecuteImmediate(tr, convert::sql::kJournalTriggerInactive);
     tr.CommitRetaining();
     Post({TDate::Ymd(2025, 4, 10), 1, {"10100", 1000, 0, 0, " ", "777"}, {sales, 1000}});
     fb::TStatement repair(tr);
@@ -251,7 +253,7 @@ TEST_F(JournalTotals, ZenkuriCarriesTheProfitIntoRetainedEarnings)
     Post({TDate::Ymd(2025, 8, 10), 6, {expense, 200000, 20000, 2}, {"10100", 220000}});
 
     fb::TStatement carry(tr);
-    carry.Prepare(PendingStatement("SELECT_SP_ZENKURI"));
+    carry.Prepare(yearupdate::sql::kCarryRetainedEarnings);
     carry.SetString("SCODE", " ").SetInt("ZEIKBN", 1);
     carry.Open();
     ASSERT_TRUE(carry.Fetch());
@@ -275,7 +277,7 @@ TEST_F(OwnerCapital, MotoirekinTakesProfitContributionsAndDrawings)
     Post({TDate::Ymd(2025, 3, 10), 3, {"10100", 300000}, {sales, 300000}});
 
     fb::TStatement carry(tr);
-    carry.Prepare(PendingStatement("SELECT_SP_MOTOIREKIN_KURIIRE"));
+    carry.Prepare(yearupdate::sql::kCarryOwnerCapital);
     carry.SetString("SCODE", " ").SetInt("ZEIKBN", 0);
     carry.Open();
     ASSERT_TRUE(carry.Fetch());

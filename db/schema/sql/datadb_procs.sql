@@ -459,16 +459,27 @@ END^
 
 -- The year's result of one branch and department: credit minus debit over the profit-and-loss accounts,
 -- tax-included (NUK + TAX) and tax-excluded (NUK - IKKATSU). Revenue and expense accounts both count as
--- credit minus debit, so the sum is the profit.
+-- credit minus debit, so the sum is the profit. Their opening balances count too (kept on the account's
+-- own side, DAC 2 and 3 credit): they are nothing unless the year's balances began after its first month,
+-- when they hold the profit of the months before.
 CREATE PROCEDURE SP_PROFIT_OF_YEAR (PSCODE VARCHAR(6), PBCODE VARCHAR(6))
 RETURNS (PROFIT_KOMI NUMERIC(18,4), PROFIT_NUKI NUMERIC(18,4))
 AS
+DECLARE VARIABLE vOpeningKomi NUMERIC(18,4);
+DECLARE VARIABLE vOpeningNuki NUMERIC(18,4);
 BEGIN
   SELECT COALESCE(SUM((M.KAS_NUK + M.KAS_TAX) - (M.KAR_NUK + M.KAR_TAX)), 0),
          COALESCE(SUM((M.KAS_NUK - M.KAS_IKKATSU) - (M.KAR_NUK - M.KAR_IKKATSU)), 0)
     FROM KAMOKU_MS M INNER JOIN KAMOKUMST K ON (K.KCODE = M.KCODE)
     WHERE M.SCODE = :PSCODE AND M.BCODE = :PBCODE AND K.BPFLG = 'P'
     INTO :PROFIT_KOMI, :PROFIT_NUKI;
+  SELECT COALESCE(SUM(IIF(K.DAC IN (2, 3), Z.KISHU_KOMI, -Z.KISHU_KOMI)), 0),
+         COALESCE(SUM(IIF(K.DAC IN (2, 3), Z.KISHU_NUKI, -Z.KISHU_NUKI)), 0)
+    FROM KAMOKU_SZ Z INNER JOIN KAMOKUMST K ON (K.KCODE = Z.KCODE)
+    WHERE Z.SCODE = :PSCODE AND Z.BCODE = :PBCODE AND K.BPFLG = 'P'
+    INTO :vOpeningKomi, :vOpeningNuki;
+  PROFIT_KOMI = PROFIT_KOMI + vOpeningKomi;
+  PROFIT_NUKI = PROFIT_NUKI + vOpeningNuki;
   SUSPEND;
 END^
 
