@@ -2,6 +2,7 @@
 // temporary folder, its exit status, its lines, and its --json summaries read by an independent parser.
 
 #include "common/Cp932.h"
+#include "platform/InstanceGuard.h"
 #include "tests/support/SampleExtracts.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempFolder.h"
@@ -154,6 +155,15 @@ TEST_F(CliTest, WrongCommandLinesAndRefusedExtractsEndWithoutWriting)
         const TRun run = Run(arguments);
         EXPECT_EQ(run.Status, 2) << testing::PrintToString(arguments) << run.Out;
         EXPECT_NE(run.Err.find("qzconvert-cli: "), std::string::npos) << run.Err;
+    }
+
+    {
+        // The target program is running: nothing that writes may run beside it.
+        const auto targetProgram = TNamedLock::TryAcquire(kTargetProgramLock);
+        ASSERT_TRUE(targetProgram);
+        const TRun beside = Run({"convert", extract.string(), "--json"});
+        EXPECT_EQ(beside.Status, 1);
+        EXPECT_EQ(Text(beside.Json()["refusal"]), "Quorvel 財務が起動しています。");
     }
 
     const TRun notAnExtract = Run({"inspect", root.Path().string()});
