@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace qz {
 namespace {
 
@@ -117,6 +119,11 @@ TEST_F(ExecuteStepLocal, AConversionCompletesTheRowWithTheNewDataSet)
     EXPECT_EQ(row.VER_TEXT, "14版");
     EXPECT_EQ(result.Shougou, d.ClientName);
     EXPECT_EQ(result.Kisyu, d.Years.front().Start);
+
+    // The installment savings are folded into the target's other deposits: the list names them.
+    const auto savings = std::ranges::find(d.Accounts, std::string("11500"), &test::TExtractAccount::Code)->UserCode;
+    EXPECT_TRUE(std::ranges::any_of(result.SyuyakuRows, [&](const TSyuyakuRow& r) { return r.Cells[0] == savings; }))
+        << result.SyuyakuRows.size();
 }
 
 TEST_F(ExecuteStepLocal, AFailedImportFreesTheRowAndRemovesOnlyWhatTheRunMade)

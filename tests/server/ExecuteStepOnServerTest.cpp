@@ -81,13 +81,18 @@ TEST_F(ExecuteStepOnServer, AServerFolderThatHoldsADataDatabaseIsRefused)
     EXPECT_EQ(ProgramValues().ConnectionMode, 1);
 }
 
-TEST_F(ExecuteStepOnServer, AConversionIsPublishedOntoTheServer)
+TEST_F(ExecuteStepOnServer, AConversionWhosePriorPriorYearWasDroppedIsPublishedOntoTheServer)
 {
     TQZaimuIO io;
-    const TExtractDescription d = ReadSample(io, "individual-general", root.Path());
+    // A 4.5 % tax code drops the prior-prior year; the run still completes.
+    const TExtractDescription d = ReadSample(io, "individual-general", root.Path(),
+                                             [](TExtractDescription& d) { d.Years[2].Entries.front().DebitTax = "1211"; });
 
     const TExecuteResult result = Execute(io, 2);
     ASSERT_TRUE(result.Success()) << ui.LastText();
+    EXPECT_TRUE(result.PastJournalsSkipped);
+    EXPECT_EQ(memo.Lines[0], "◎コンバートが完了しました。前々期・前期の仕訳は取り込まれていません。");
+    EXPECT_EQ(memo.Lines[1], "  詳細は下記メッセージを参照してください。[終了]ボタンを押して下さい。");
     EXPECT_EQ(ProgramValues().ConnectionMode, 1);
     // Only the server keeps the data set: the local working copy and the transfer backup are gone.
     EXPECT_FALSE(fs::exists(LocalWorkingCopy()));
@@ -100,13 +105,15 @@ TEST_F(ExecuteStepOnServer, AConversionIsPublishedOntoTheServer)
     ASSERT_TRUE(DM().fnGetAccInfo());
     EXPECT_EQ(AccInfo().SHOUGOU, d.ClientName);
     EXPECT_EQ(AccInfo().KISHU, d.Years.front().Start);
-    // The current year's journals and the prior year's past journals are on the server.
+    // The current year's journals and the prior year's past journals are on the server, the dropped year's
+    // are not.
     const auto count = [](std::string_view table) {
         fb::TTransactionScope scope(DM().IBTransactionDAT);
         return QueryInt(DM().IBTransactionDAT, Format("SELECT COUNT(*) FROM %s WHERE TAISHAKU = 1", table));
     };
     EXPECT_EQ(count("SIWAKE"), static_cast<std::int64_t>(d.Years[0].Entries.size()));
     EXPECT_EQ(count("KAKOSIWAKE1"), static_cast<std::int64_t>(d.Years[1].Entries.size()));
+    EXPECT_EQ(count("KAKOSIWAKE2"), 0);
     const TDataSentakuRec row = DataListRow(2, host);
     EXPECT_EQ(row.SHOUGOU, d.ClientName);
     EXPECT_EQ(row.DATATYPE, 2);
