@@ -138,6 +138,14 @@ int BalanceSign(std::int64_t dac, std::string_view kcode)
     throw std::runtime_error(Format("勘定科目[%s]の貸借区分(DAC=%d)が正しくありません。", kcode, dac));
 }
 
+// A slot outside the year would take its amounts nowhere.
+int CheckedSlot(std::int64_t mnum, const TGroupKey& key)
+{
+    if (mnum < 1 || mnum > kSlots)
+        throw std::runtime_error(Format("月番号(%d)が正しくありません。%s", mnum, KeyText(key.Scode, key.Bcode, key.Kcode, key.Hcode)));
+    return static_cast<int>(mnum);
+}
+
 struct TGroup {
     TGroupKey Key;
     int Sign = 1;
@@ -238,9 +246,7 @@ private:
         tax_.SetString("SCODE", group.Key.Scode).SetString("BCODE", group.Key.Bcode).SetInt("KKUBUN", received ? 1 : 2);
         tax_.Open();
         while (tax_.Fetch()) {
-            const int slot = static_cast<int>(tax_.AsInt("MNUM"));
-            if (slot < 1 || slot > kSlots)
-                continue;
+            const int slot = CheckedSlot(tax_.AsInt("MNUM"), group.Key);
             const std::int64_t debit = tax_.AsMoney("KAR").RoundedYen(), credit = tax_.AsMoney("KAS").RoundedYen();
             group.Nuki[slot] += received ? credit - debit : debit - credit;
         }
@@ -249,10 +255,7 @@ private:
 
     static void AddMonth(TGroup& group, const fb::TStatement& row)
     {
-        const int slot = static_cast<int>(row.AsInt("MNUM"));
-        if (slot < 1 || slot > kSlots)
-            throw std::runtime_error(Format("月番号(%d)が正しくありません。%s", slot,
-                                            KeyText(group.Key.Scode, group.Key.Bcode, group.Key.Kcode, group.Key.Hcode)));
+        const int slot = CheckedSlot(row.AsInt("MNUM"), group.Key);
         const auto yen = [&](std::string_view column) { return row.AsMoney(column).RoundedYen(); };
         const std::int64_t debitKomi = yen("KAR_NUK") + yen("KAR_TAX"), creditKomi = yen("KAS_NUK") + yen("KAS_TAX");
         const std::int64_t debitNuki = yen("KAR_NUK") - yen("KAR_IKKATSU"), creditNuki = yen("KAS_NUK") - yen("KAS_IKKATSU");
