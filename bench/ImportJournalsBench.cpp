@@ -9,9 +9,9 @@
 
 #include "common/Cp932.h"
 #include "common/Format.h"
+#include "convert/ZaimuIO_Statements.h"
 #include "journal/z5SiwakeIO.h"
 #include "tests/support/InstallationFixture.h"
-#include "tests/support/StatementCatalog.h"
 
 #include <sys/resource.h>
 
@@ -71,7 +71,7 @@ void PrepareDataSet(const fs::path& folder)
         Exec(Format("INSERT INTO HOJOMST (KCODE, HCODE, HNAME, BPFLG) VALUES ('10300', '%s', '銀行%s', 'B')", sub, sub));
         Exec(Format("EXECUTE PROCEDURE SP_HOJO_KAMOKUSZ_INS ' ', '10300', '%s'", sub));
     }
-    Exec(test::PendingStatement("ALTER_TRIGGER_SIWAKE_AFTER_INSERT_INACTIVE"));
+    Exec(convert::sql::kJournalTriggerInactive);
     if (!DM().fnGetAccInfo())
         throw std::runtime_error("the basic information cannot be read");
 }
@@ -214,7 +214,7 @@ double FloorRate(const fs::path& imported)
     test::TRestoredTemplate target(11);
     fb::TTransaction write(target.Attachment());
     write.Start();
-    fb::ExecuteImmediate(write, test::PendingStatement("ALTER_TRIGGER_SIWAKE_AFTER_INSERT_INACTIVE"));
+    fb::ExecuteImmediate(write, convert::sql::kJournalTriggerInactive);
     write.CommitRetaining();
     fb::TStatement insert(write);
     insert.Prepare("INSERT INTO SIWAKE (" + ColumnList("") + ",UTIME) VALUES (" + ColumnList(":") + ",CURRENT_TIMESTAMP)");

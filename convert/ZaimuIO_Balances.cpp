@@ -24,10 +24,6 @@ constexpr std::string_view kNoSubAccount = "00000";
 constexpr std::string_view kCatchAllSubAccount = "99999";
 constexpr std::string_view kBalanceSheetLevels[] = {"10", "20", "30"};
 
-// The first-series column of month k (1-11) of the year; its second-series partner lies 16 columns on.
-// The quarter and year-end settlement columns are not months.
-constexpr std::size_t kFirstSeriesOfMonth[] = {7, 8, 9, 11, 12, 13, 15, 16, 17, 19, 20};
-constexpr std::size_t kSecondSeriesOffset = 16;
 
 // Accounts whose carried balance the year update recomputes itself (the profit carried into the next
 // year), by name.
@@ -45,9 +41,9 @@ TMoney BalanceAtMonthStart(const TExtractRecord& record, int month, int side)
 {
     if (month == 1)
         return record.Amount(column::balance::kOpening);
-    const std::size_t first = kFirstSeriesOfMonth[month - 2];
+    const std::size_t first = column::balance::kFirstSeriesOfMonth[month - 2];
     const TMoney firstSeries = record.Amount(first);
-    const TMoney secondSeries = record.Amount(first + kSecondSeriesOffset);
+    const TMoney secondSeries = record.Amount(first + column::balance::kSecondSeriesOffset);
     return side == 2 ? secondSeries - firstSeries : firstSeries - secondSeries;
 }
 

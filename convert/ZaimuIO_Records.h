@@ -29,6 +29,9 @@ inline constexpr std::size_t kName = 5;
 inline constexpr std::size_t kPost = 6;
 inline constexpr std::size_t kAddress1 = 11;
 inline constexpr std::size_t kAddress2 = 12;
+inline constexpr std::size_t kFreeCode = 14;      // "1": free account codes in use
+inline constexpr std::size_t kJigyouKubun = 30;   // business kind; "03" real estate
+inline constexpr std::size_t kHoujinKojin = 31;   // "1" corporation, "2" individual
 inline constexpr std::size_t kKamokuKetasu = 34;  // account code digits; 5 or 6 for free codes
 inline constexpr std::size_t kHojoKetasu = 36;    // sub-account code digits
 inline constexpr std::size_t kOutputTaxRounding = 40;
@@ -73,6 +76,10 @@ inline constexpr std::size_t kSubAccount = 4;   // ZMUCHZAN: "00000" none, "9999
 inline constexpr std::size_t kDepartment = 4;   // ZMBUMZAN
 inline constexpr std::size_t kKind = 5;
 inline constexpr std::size_t kOpening = 6;
+// The first-series column of month k (1-11) of the year; its second-series partner lies 16 columns on.
+// The quarter and year-end settlement columns are not months.
+inline constexpr std::size_t kFirstSeriesOfMonth[] = {7, 8, 9, 11, 12, 13, 15, 16, 17, 19, 20};
+inline constexpr std::size_t kSecondSeriesOffset = 16;
 }
 namespace cmhonten {
 inline constexpr std::size_t kCode = 2;

@@ -43,7 +43,12 @@ std::vector<TNamedStatement> ConvertStatements()
             QZ_NAMED_STATEMENT(Data, convert::sql::kDropJournalSortTable),
             QZ_NAMED_STATEMENT(Data, convert::sql::kInsertJournalSortRow),
             QZ_NAMED_STATEMENT(Data, convert::sql::kSelectSortedJournals),
-            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectSubAccountOfAccount)};
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectSubAccountOfAccount),
+            // The import run
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectFirstJournalDateOfYear),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kSelectBranchCodes),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kJournalTriggerInactive),
+            QZ_NAMED_STATEMENT(Data, convert::sql::kJournalTriggerActive)};
 }
 
 }  // namespace qz

@@ -110,6 +110,14 @@ inline constexpr std::string_view kSelectSortedJournals =
 inline constexpr std::string_view kSelectSubAccountOfAccount =
     "SELECT HCODE FROM HOJOMST WHERE (KCODE=:KCODE) AND (HCODE=:HCODE) ";
 
+// ---- The import run: the first journal date of a year (its first input month), the branches that get
+// the summary dictionaries, and the journal trigger, off while the years are imported.
+inline constexpr std::string_view kSelectFirstJournalDateOfYear =
+    "SELECT TORIHIKIBI FROM ONETIME_SIWAKE WHERE JigyounendoNaibuCD=:JigyounendoNaibuCD ORDER BY TORIHIKIBI ";
+inline constexpr std::string_view kSelectBranchCodes = "SELECT SCODE FROM SISETUMST ORDER BY SCODE";
+inline constexpr std::string_view kJournalTriggerInactive = "ALTER TRIGGER SIWAKE_AFTER_INSERT INACTIVE ";
+inline constexpr std::string_view kJournalTriggerActive = "ALTER TRIGGER SIWAKE_AFTER_INSERT ACTIVE ";
+
 }  // namespace qz::convert::sql
 
 namespace qz {

@@ -107,7 +107,7 @@ std::string TQZaimuIO::DateText8(std::string_view text)
                   text.substr(std::min<std::size_t>(6, text.size()), 2));
 }
 
-int TQZaimuIO::CountJournalLines() const
+int TQZaimuIO::CountJournalLines(int yearCode) const
 {
     const fs::path zm = FindIgnoringCase(CsvDir, "ZM");
     const fs::path file = zm.empty() ? fs::path() : FindFileIgnoringCase(zm, "ZMSIWAKE.CSV");
@@ -121,7 +121,7 @@ int TQZaimuIO::CountJournalLines() const
         // compared as the number the conversion reads from it ("019" is year 19; no number reads as 0).
         const std::vector<std::string_view> columns = SplitAt(line, ",");
         if (columns.size() > kTaisyakuKubun && columns[kTaisyakuKubun] == "1" &&
-            TryTextToInt(columns[column::kNendoCode]).value_or(0) == SentakuNendoCode)
+            TryTextToInt(columns[column::kNendoCode]).value_or(0) == yearCode)
             ++count;
     }
     return count;

@@ -139,8 +139,10 @@ public:
     // "yyyymmdd" → "yyyy/mm/dd" (characters 1-4, 5-6, 7-8).
     static std::string DateText8(std::string_view text);
 
-    // Debit lines of the selected year in ZM/ZMSIWAKE.CSV; 0 when the file is missing.
-    int CountJournalLines() const;
+    // Debit lines of the selected year (or of the year with the code) in ZM/ZMSIWAKE.CSV; 0 when the file
+    // is missing.
+    int CountJournalLines() const { return CountJournalLines(SentakuNendoCode); }
+    int CountJournalLines(int yearCode) const;
 
     // ---- Accounts (ZaimuIO_Accounts.cpp, ZaimuIO_CodeIndex.cpp)
     // The code followed by its check digit; "0000" and a read message for a code that is not 3 characters.
@@ -214,6 +216,10 @@ public:
     // Writes the masters once, then the prior-prior, prior and current years into the attached data
     // database (each past year rolled forward by the next-year update). True when the current year
     // succeeded; past years may be dropped (PastJournalsSkipped). On failure the error log is written.
+    // Never throws: a failure of any step, a database error included, is told and fails the run.
+    // The program-wide tax mode is AccInfo().TAXDEFUH (0: balances read from the tax-included columns,
+    // 1: tax-excluded): 0 while the years are imported and rolled forward, TaxDefault from the end of a
+    // successful run on, when the writer stores it in ACCDEF1.
     bool RunImport();
     bool PastJournalsSkipped = false;
     // The number 1-12 of the first month whose data the year enters as journals.
@@ -228,6 +234,16 @@ public:
     void WriteErrorLog(const std::string& text);
 
 private:
+    friend class TImportRun;   // the steps of RunImport (ZaimuIO_Run.cpp)
+
+    // Runs one statement on the data database and commits, retaining the transaction.
+    void ExecDataSql(std::string_view sql);
+    // Deletes the error log and the journal error files a previous run left in the documents folder.
+    void DeleteOldLogs();
+    // Rolls the attached data database into its next year on the year-update worker, keeping the user
+    // interface alive while it runs; true when it succeeded (ZaimuIO_YearUpdate.cpp).
+    bool RunYearUpdate();
+
     std::string ReadAll();
     void ShowProgress(std::string_view text);   // line 0 of LogMemo
     void ShowStatus(std::string_view text);

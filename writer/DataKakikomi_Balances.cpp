@@ -315,9 +315,11 @@ int THxzMakeData::DeletePastJournals()
 {
     return Guarded({"過去仕訳削除:", "過去仕訳削除:"}, 1, [&] {
         fb::TTransaction& tr = Transaction();
+        // A dropped year leaves no past figure anywhere: its balances carried into KAKOZAN and KAMOKU_MS
+        // would show as the next year's prior-year figures.
         for (const std::string_view statement : {kDeletePastJournals1, kDeletePastJournals2, kDeleteJournals,
                                                  kClearOpeningBalances, kClearMonthTotals, kClearTaxTotals,
-                                                 kClearJournalCounts})
+                                                 kClearJournalCounts, kClearPastBalances, kClearPriorYearFigures})
             fb::ExecuteImmediate(tr, statement);
         for (const std::string& generator : JournalGenerators())
             fb::ExecuteImmediate(tr, Format(qz::sql::kSetGenerator, generator, 0));

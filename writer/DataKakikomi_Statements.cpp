@@ -98,6 +98,8 @@ std::vector<TNamedStatement> WriterStatements()
         QZ_NAMED_STATEMENT(Data, kClearMonthTotals),
         QZ_NAMED_STATEMENT(Data, kClearTaxTotals),
         QZ_NAMED_STATEMENT(Data, kClearJournalCounts),
+        QZ_NAMED_STATEMENT(Data, kClearPastBalances),
+        QZ_NAMED_STATEMENT(Data, kClearPriorYearFigures),
         QZ_NAMED_STATEMENT(Data, kCreateReTotalException),
         QZ_NAMED_STATEMENT(Data, kDropReTotalException),
         QZ_NAMED_STATEMENT(Data, kCreateReTotal),

@@ -131,6 +131,12 @@ inline constexpr std::string_view kClearTaxTotals =
     "UPDATE KAMOKU_TAX SET KAR=0 ,KAS=0  ";
 inline constexpr std::string_view kClearJournalCounts =
     "UPDATE SISETUMST SET SIWAKECOUNT=0";
+// What the year update of a dropped year left: the past balances of every year slot, and the closed
+// year's monthly figures it kept beside the new year's movements.
+inline constexpr std::string_view kClearPastBalances =
+    "UPDATE KAKOZAN SET KISHU=0,KOMIZAN_1=0,NUKIZAN_1=0,IKKATSU_1=0,HAIBUN_1=0,KOMIZAN_2=0,NUKIZAN_2=0,IKKATSU_2=0,HAIBUN_2=0,KOMIZAN_3=0,NUKIZAN_3=0,IKKATSU_3=0,HAIBUN_3=0,KOMIZAN_4=0,NUKIZAN_4=0,IKKATSU_4=0,HAIBUN_4=0,KOMIZAN_5=0,NUKIZAN_5=0,IKKATSU_5=0,HAIBUN_5=0,KOMIZAN_6=0,NUKIZAN_6=0,IKKATSU_6=0,HAIBUN_6=0,KOMIZAN_7=0,NUKIZAN_7=0,IKKATSU_7=0,HAIBUN_7=0,KOMIZAN_8=0,NUKIZAN_8=0,IKKATSU_8=0,HAIBUN_8=0,KOMIZAN_9=0,NUKIZAN_9=0,IKKATSU_9=0,HAIBUN_9=0,KOMIZAN_10=0,NUKIZAN_10=0,IKKATSU_10=0,HAIBUN_10=0,KOMIZAN_11=0,NUKIZAN_11=0,IKKATSU_11=0,HAIBUN_11=0,KOMIZAN_12=0,NUKIZAN_12=0,IKKATSU_12=0,HAIBUN_12=0,KOMIZAN_13=0,NUKIZAN_13=0,IKKATSU_13=0,HAIBUN_13=0,KOMIZAN_14=0,NUKIZAN_14=0,IKKATSU_14=0,HAIBUN_14=0,KOMIZAN_15=0,NUKIZAN_15=0,IKKATSU_15=0,HAIBUN_15=0,KOMIZAN_16=0,NUKIZAN_16=0,IKKATSU_16=0,HAIBUN_16=0,TRIGGER_SWITCH=1";
+inline constexpr std::string_view kClearPriorYearFigures =
+    "UPDATE KAMOKU_MS SET BYOSAN=0 ";
 
 // A format: the group and the start code of the note account.
 inline constexpr std::string_view kSelectFirstFreeNoteCode =

@@ -4,6 +4,9 @@
 
 #include "common/Format.h"
 #include "common/LineBlock.h"
+#include "common/TextHelpers.h"
+#include "convert/ZaimuIO_Statements.h"
+#include "convert/uQZ_ZaimuIO.h"
 #include "db/Settings.h"
 #include "tests/support/ConversionFixture.h"
 #include "tests/support/ExtractRecords.h"
@@ -324,6 +327,53 @@ TEST_F(BalancesTest, TheCarryOverCheckListsOnlyRealMismatches)
     context.SitenSu = 2;
     EXPECT_TRUE(context.CheckCarryOver(kYear, list));
     EXPECT_TRUE(list.empty());
+}
+
+// ---------------------------------------------------------------------------------------------
+// The first input month of a year
+
+TEST_F(ConversionTest, InputStartsAfterTheBalancesUnlessJournalsComeEarlier)
+{
+    context.ZandakaSyubetu = 1;
+    context.CreateJournalSortTable();
+    const auto journal = [&](int year, std::string_view date) {
+        fb::TStatement insert(transaction);
+        insert.Prepare(convert::sql::kInsertJournalSortRow);
+        insert.SetInt("JigyounendoNaibuCD", year).SetString("TORIHIKIBI", date).SetString("HonsitenNaibuCD", "00000000");
+        insert.SetString("DenpyouNaibuCD", "1").SetString("TaisyakuKubun", "1").SetString("TEXT", "");
+        insert.Execute();
+    };
+    const auto first = [&](int calendarMonth) { return context.FirstInputMonth(kYear, calendarMonth); };
+
+    // Nothing but an opening balance: input from the first month.
+    context.Zmuchzan = {Balance("00000000", "10100", "00000", {{6, "1000"}, {8, "1000"}})};
+    EXPECT_EQ(first(4), 1);
+    // No opening: the month after the first one with an amount (month 3, its second series), whatever the
+    // other balance kind and the other years hold.
+    context.Zmuchzan = {Balance("00000000", "10100", "00000", {{9, "0"}, {25, "500"}}),
+                        Balance("00000000", "10100", "00000", {{6, "1"}, {7, "1"}}, kYear, "2"),
+                        Balance("00000000", "10100", "00000", {{6, "2"}, {7, "2"}}, kYear - 1)};
+    EXPECT_EQ(first(4), 4);
+    journal(kYear, "20250801");   // month 5 of a year from April
+    journal(kYear - 1, "20250401");
+    EXPECT_EQ(first(4), 4);
+    journal(kYear, "20250510");   // month 2
+    EXPECT_EQ(first(4), 2);
+    // A year from October: January is its fourth month.
+    context.Zmuchzan = {Balance("00000000", "10100", "00000", {{11, "9"}})};
+    EXPECT_EQ(first(10), 5);
+    journal(kYear, "20250115");
+    EXPECT_EQ(first(10), 4);
+    context.Zmuchzan.clear();
+    EXPECT_EQ(first(4), 1);
+
+    // Without the sort table the balances decide, and the failure is told.
+    context.Zmuchzan = {Balance("00000000", "10100", "00000", {{9, "500"}})};
+    context.DropJournalSortTable();
+    EXPECT_EQ(first(4), 4);
+    ASSERT_EQ(context.ReadErrors.size(), 3u);
+    EXPECT_TRUE(context.ReadErrors[1].starts_with("開始月設定：")) << context.ReadErrors[1];
+    EXPECT_TRUE(ui.LastText().starts_with("開始月設定：ErrCode<")) << ui.LastText();
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // re-total computes them, and the carry-forward procedures move a known profit.
 
 #include "common/Format.h"
+#include "convert/ZaimuIO_Statements.h"
 #include "journal/SiwakeStatements.h"
 #include "tests/support/StatementCatalog.h"
 #include "tests/support/TemplateDatabase.h"
@@ -191,7 +192,7 @@ TEST_F(JournalTotals, AnEntryWithoutItsBalanceRowIsRefused)
     EXPECT_EQ(Amount("SELECT COUNT(*) FROM SIWAKE"), 0);
 
     // Stored while the trigger is off (as the import run stores), the entry is refused by the re-total.
-    fb::ExecuteImmediate(tr, PendingStatement("ALTER_TRIGGER_SIWAKE_AFTER_INSERT_INACTIVE"));
+    fb::ExecuteImmediate(tr, convert::sql::kJournalTriggerInactive);
     tr.CommitRetaining();
     Post({TDate::Ymd(2025, 4, 10), 1, {"10100", 1000, 0, 0, " ", "777"}, {sales, 1000}});
     fb::TStatement repair(tr);

@@ -11,6 +11,7 @@
 #include "platform/SystemDef.h"
 #include "tests/support/InstallationFixture.h"
 #include "tests/support/SampleExtracts.h"
+#include "tests/support/SampleTargets.h"
 
 #include <gtest/gtest.h>
 
@@ -22,87 +23,12 @@ namespace qz {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ExpectedJournals;
+using test::ExpectedOpening;
+using test::Grouped;
 using test::TExtractDescription;
 using test::TExtractYear;
-
-// (branch, target account) → amount in ten-thousandths of a yen.
-using TSums = std::map<std::pair<std::string, std::string>, std::int64_t>;
-
-// The target account a sample's source account lands on. The samples use the target's own codes except
-// for the deposits that the target's charts merge into their group account: the corporation's
-// installment savings into other deposits, the individual's ordinary deposits into the deposits.
-std::string TargetAccountOf(const TExtractDescription& d, const std::string& source)
-{
-    if (d.Corporation && source == "11500")
-        return "11300";
-    if (!d.Corporation && source == "10300")
-        return "10200";
-    return source;
-}
-
-// Target branch code of a source branch: the head office is " ", the others are numbered in the order the
-// sample lists them.
-std::string TargetBranchOf(const TExtractDescription& d, const std::string& source)
-{
-    if (d.Branches.size() <= 1 || source == "00000000")
-        return "";
-    for (std::size_t i = 0; i < d.Branches.size(); ++i)
-        if (d.Branches[i].Code == source)
-            return Format("%02d", static_cast<int>(i));
-    ADD_FAILURE() << "unknown branch " << source;
-    return "?";
-}
-
-TSums ExpectedOpening(const TExtractDescription& d, const TExtractYear& year)
-{
-    TSums sums;
-    for (const auto& [key, amount] : year.Opening) {
-        const auto& [branch, account, sub] = key;
-        sums[{TargetBranchOf(d, branch), TargetAccountOf(d, account)}] += amount * TMoney::kScale;
-    }
-    std::erase_if(sums, [](const auto& entry) { return entry.second == 0; });
-    return sums;
-}
-
-// Debit side 1, credit side 2.
-std::map<int, TSums> ExpectedJournals(const TExtractDescription& d, const TExtractYear& year)
-{
-    std::map<int, TSums> sides;
-    for (const test::TExtractEntry& entry : year.Entries) {
-        const std::string branch = TargetBranchOf(d, entry.Branch);
-        sides[1][{branch, TargetAccountOf(d, entry.Debit)}] += entry.Amount * TMoney::kScale;
-        sides[2][{branch, TargetAccountOf(d, entry.Credit)}] += entry.Amount * TMoney::kScale;
-    }
-    return sides;
-}
-
-std::string UserCodeOfSample(const TExtractDescription& d, const std::string& code)
-{
-    for (const test::TExtractAccount& account : d.Accounts)
-        if (account.Code == code)
-            return account.UserCode;
-    return {};
-}
-
-std::string TemplateFileOf(int chartKind)
-{
-    return Format("QrvAcc%d.610", chartKind);
-}
-
-TSums Grouped(fb::TTransaction& transaction, std::string_view sql)
-{
-    fb::TTransactionScope scope(transaction);
-    fb::TStatement query(transaction);
-    query.Prepare(sql);
-    query.Open();
-    TSums sums;
-    while (query.Fetch()) {
-        const std::int64_t amount = query.AsMoney(2).Raw();
-        if (amount != 0)
-            sums[{Trim(query.AsString(0)), Trim(query.AsString(1))}] += amount;
-    }
-    return sums;
-}
+using test::TSums;
 
 // The journal import's logs beside the work file, for the message of a failed import.
 std::string ImportLogs()
@@ -143,26 +69,10 @@ TEST_P(SampleConversion, EveryYenOfTheOpeningBalancesAndOfTheYearsJournalsArrive
     TQZaimuIO io;
     io.SetCsvDir(extract);
     ASSERT_TRUE(io.ReadErrors.empty()) << io.ReadErrorText();
-    // What the wizard sets for the chosen year.
-    io.SentakuNendoCode = current.Code;
-    io.Kisyu = current.Start;
-    io.Kimatu = current.End;
-    io.Simebi = 99;
-    io.KaisiTukiNo = 1;
-    io.KaisiTuki = current.Start;
-    io.HoujinKojin = d.Corporation ? 1 : 2;
-    io.JigyouKubun = d.BusinessKind;
-    io.ZandakaSyubetu = 1;
-    TZMKANNEN selected;
-    io.SelectNendo(current.Code, selected);
-    const std::vector<std::string> slots =
-        d.Corporation ? std::vector<std::string>{"10100", "18000", "33700", "85300", "99900"}
-                      : std::vector<std::string>{"10100", "18000", "28100", "33700", "37300", "80000", "99900"};
-    for (std::size_t slot = 0; slot < slots.size(); ++slot)
-        io.SetSpecialAccount(static_cast<int>(slot), UserCodeOfSample(d, slots[slot]));
+    test::ChooseMostRecentYear(io, d);
 
     const int chart = io.ChartKind();
-    test::MakeLocalInstallation(root.Path(), env, TemplateFileOf(chart));
+    test::MakeLocalInstallation(root.Path(), env, test::TemplateFileOf(chart));
     ResetDbFatalForTests();
     ASSERT_TRUE(DM().fnAccDatConnected("", "", false));
     ASSERT_TRUE(DM().fnGetAccInfo());

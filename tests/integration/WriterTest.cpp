@@ -1,13 +1,14 @@
 // The target writer on a data database restored from the corporation template: what each step leaves in
 // the tables, checked against the rules and against sums the test works out itself.
 
-#include "common/LineBlock.h"
-#include "db/AccInfo.h"
 #include "common/Cp932.h"
 #include "common/Format.h"
+#include "common/LineBlock.h"
+#include "convert/ZaimuIO_Statements.h"
+#include "db/AccInfo.h"
 #include "tests/support/InstallationFixture.h"
 #include "tests/support/JournalLine.h"
-#include "tests/support/StatementCatalog.h"
+#include "tests/support/PastAmounts.h"
 #include "writer/uQZ_DataKakikomi.h"
 
 #include <gtest/gtest.h>
@@ -373,7 +374,7 @@ protected:
         }
         ASSERT_TRUE(DM().fnGetAccInfo());
         // The import run stores with the totals trigger off: every total below is the re-total's.
-        ExecData(test::PendingStatement("ALTER_TRIGGER_SIWAKE_AFTER_INSERT_INACTIVE"));
+        ExecData(convert::sql::kJournalTriggerInactive);
         file = root.Path() / "作業" / "SIWAKE1.TXT";
     }
 
@@ -418,11 +419,24 @@ TEST_F(JournalPosting, RejectedLinesAreCountedAndLoggedInTheDocuments)
     EXPECT_FALSE(fs::exists(file));
 }
 
-TEST_F(WriterTest, ClearingPastJournalsResetsTheNumbersAndTheSetting)
+TEST_F(WriterTest, ClearingADroppedYearLeavesNoPastAmountAndResetsTheNumbersAndTheSetting)
 {
+    // What a rolled-forward year leaves: past balances in every year slot, the closed year's figures beside
+    // the movements, opening balances, tax totals.
+    ExecData("UPDATE KAKOZAN SET KISHU = 1, KOMIZAN_3 = 2, NUKIZAN_16 = 3, IKKATSU_5 = 4, HAIBUN_12 = 5 WHERE KCODE = '10100'");
+    ExecData("UPDATE KAMOKU_MS SET BYOSAN = 6, KAR_NUK = 7, KAS_IKKATSU = 8 WHERE KCODE = '10100'");
+    ExecData("UPDATE KAMOKU_SZ SET KISHU_KOMI = 9, KISHU_NUKI = 10 WHERE KCODE = '10100'");
+    ExecData("UPDATE KAMOKU_TAX SET KAR = 11, KAS = 12");
     ExecData("UPDATE SISETUMST SET SIWAKECOUNT = 5");
     ExecData("SET GENERATOR SIWAKE07_GEN TO 42");
+    ASSERT_EQ(Count("SELECT COUNT(DISTINCT NENDO) FROM KAKOZAN WHERE KCODE = '10100' AND KOMIZAN_3 <> 0"), 3);
+    const char* const tables[] = {"KAKOZAN", "KAMOKU_MS", "KAMOKU_SZ", "KAMOKU_TAX"};
+    for (const char* table : tables)
+        ASSERT_FALSE(test::NonZeroMoneyColumns(DM().IBTransactionDAT, table).empty()) << table;
+
     ASSERT_EQ(writer.DeletePastJournals(), 0) << writer.GetErrorText();
+    for (const char* table : tables)
+        EXPECT_EQ(test::NonZeroMoneyColumns(DM().IBTransactionDAT, table), std::vector<std::string>{}) << table;
     EXPECT_EQ(Count("SELECT SIWAKECOUNT FROM SISETUMST WHERE SCODE = ' '"), 0);
     EXPECT_EQ(Count("SELECT GEN_ID(SIWAKE07_GEN, 0) FROM RDB$DATABASE"), 0);
     EXPECT_EQ(Text("SELECT ATEXT FROM ACCREG WHERE AGROUP = '基本設定' AND ACODE = '過去明細取り込み'"), "0");

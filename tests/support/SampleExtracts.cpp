@@ -123,8 +123,8 @@ TExtractDescription Corporation()
     d.ClientKana = "ヤマダタカハシショウジ";
     d.Corporation = true;
     d.Accounts = {Asset("10100", "現金"), Asset("10300", "普通預金"), Asset("11500", "定期積金"), Asset("15200", "売掛金"),
-                  Asset("18000", "仮払消費税"), Liability("30700", "買掛金"), Liability("32200", "未払金"),
-                  Liability("33700", "仮受消費税"), Equity("80100", "資本金", "71"), Equity("85300", "繰越利益剰余金"),
+                  Account("18000", "10", "11", "12", "仮払消費税", "1"), Liability("30700", "買掛金"), Liability("32200", "未払金"),
+                  Liability("33700", "仮受消費税"), Equity("80100", "資本金", "71"), Equity("85300", "繰越利益剰余金", "74"),
                   Revenue("40100", "商品売上高"), Expense("45100", "仕入高"), Expense("63000", "役員報酬"),
                   Expense("65200", "水道光熱費"), Expense("65400", "通信費"), Expense("66500", "地代家賃"),
                   Expense("66700", "支払手数料"), Revenue("90500", "雑収入"),
@@ -204,9 +204,9 @@ TExtractDescription Individual(bool realEstate)
     d.ClientName = realEstate ? "ﾔﾏﾀﾞ不動産 山田花子" : "髙橋①商店 髙橋Ⅲ郎";
     const std::string income = "40100";  // 家賃収入 in the real-estate chart, 商品売上高 in the general one
     d.ClientKana = realEstate ? "ヤマダフドウサン" : "タカハシショウテン";
-    d.Accounts = {Asset("10100", "現金"), Asset("10300", "普通預金"), Asset("18000", "仮払消費税"),
-                  Liability("33700", "仮受消費税"), Asset("28100", "事業主貸"),
-                  Liability("37300", "事業主借"), Equity("80000", "元入金", "71"),
+    d.Accounts = {Asset("10100", "現金"), Asset("10300", "普通預金"), Account("18000", "10", "11", "12", "仮払消費税", "1"),
+                  Liability("33700", "仮受消費税"), Account("28100", "10", "13", "", "事業主貸", "1"),
+                  Account("37300", "20", "22", "", "事業主借", "2"), Equity("80000", "元入金", "71"),
                   Revenue(income, realEstate ? "家賃収入" : "売上,雑収入"), Expense("65000", "租税公課"),
                   Expense("65800", "修繕費"), Expense("66500", "地代家賃"), Account("99900", "99", "", "", "諸口", "1")};
     if (!realEstate)

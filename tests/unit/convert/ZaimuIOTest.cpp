@@ -197,5 +197,20 @@ TEST(ZaimuIOEmptyFolder, AnUnwritableLogIsShownNotRaised)
     EXPECT_TRUE(ui.LastText().starts_with("エラーログ:"));
 }
 
+TEST(ZaimuIOInputMonth, AnInputMonthStartsTheDayAfterTheClosingDateOfTheMonthBefore)
+{
+    const auto start = [](int n, int closingDay, TDate first) { return TQZaimuIO::InputMonthStart(n, closingDay, first); };
+    // The first month starts on the year's first day when that follows a closing date.
+    EXPECT_EQ(start(1, 99, TDate::Ymd(2025, 4, 1)), TDate::Ymd(2025, 4, 1));
+    EXPECT_EQ(start(1, 20, TDate::Ymd(2025, 6, 21)), TDate::Ymd(2025, 6, 21));
+    EXPECT_EQ(start(4, 99, TDate::Ymd(2025, 4, 1)), TDate::Ymd(2025, 7, 1));
+    // Closing on the 20th: month 1 runs 21 June - 20 July, month 2 to 20 August, month 3 starts 21 August.
+    EXPECT_EQ(start(3, 20, TDate::Ymd(2025, 6, 21)), TDate::Ymd(2025, 8, 21));
+    // Month end in a leap year's February; a closing day that is none counts from the first day itself.
+    EXPECT_EQ(TQZaimuIO::ClosingDate(10, 99, TDate::Ymd(2023, 4, 1)), TDate::Ymd(2024, 2, 29));
+    EXPECT_EQ(TQZaimuIO::ClosingDate(-1, 99, TDate::Ymd(2025, 4, 1)), TDate::Ymd(2025, 3, 31));
+    EXPECT_EQ(TQZaimuIO::ClosingDate(3, 30, TDate::Ymd(2025, 4, 1)), TDate::Ymd(2025, 4, 1));
+}
+
 }  // namespace
 }  // namespace qz

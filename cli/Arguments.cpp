@@ -1,0 +1,158 @@
+#include "cli/Arguments.h"
+
+#include "common/Format.h"
+
+namespace qz::cli {
+namespace {
+
+constexpr TOptionSpec kJson{"--json"};
+constexpr TOptionSpec kYear{"--year", true};
+
+constexpr TOptionSpec kTargetInitOptions[] = {
+    {"--rows", true}, {"--replace"}, {"--server", true}, {"--server-dir", true}};
+constexpr TOptionSpec kInspectOptions[] = {kYear, kJson};
+constexpr TOptionSpec kDestinationsOptions[] = {kJson};
+constexpr TOptionSpec kConvertOptions[] = {
+    kYear,           {"--balance", true}, {"--free-code-digits", true}, {"--chart", true}, {"--row", true},
+    {"--special", true, true}, {"--aggregated-csv", true}, kJson};
+
+constexpr TCommandSpec kCommands[] = {
+    {"target-init", 0, kTargetInitOptions},
+    {"inspect", 1, kInspectOptions},
+    {"destinations", 0, kDestinationsOptions},
+    {"convert", 1, kConvertOptions},
+    {"help", 0, {}},
+};
+
+const TCommandSpec* FindCommand(std::string_view name)
+{
+    for (const TCommandSpec& command : kCommands)
+        if (command.Name == name)
+            return &command;
+    return nullptr;
+}
+
+const TOptionSpec* FindOption(const TCommandSpec& command, std::string_view name)
+{
+    for (const TOptionSpec& option : command.Options)
+        if (option.Name == name)
+            return &option;
+    return nullptr;
+}
+
+TParseResult Failure(std::string text)
+{
+    return {std::nullopt, std::move(text)};
+}
+
+}  // namespace
+
+std::span<const TCommandSpec> Commands()
+{
+    return kCommands;
+}
+
+std::optional<std::string> TArguments::Value(std::string_view option) const
+{
+    const auto found = Options.find(option);
+    if (found == Options.end() || found->second.empty())
+        return std::nullopt;
+    return found->second.back();
+}
+
+const std::vector<std::string>& TArguments::Values(std::string_view option) const
+{
+    static const std::vector<std::string> none;
+    const auto found = Options.find(option);
+    return found == Options.end() ? none : found->second;
+}
+
+TParseResult ParseArguments(const std::vector<std::string>& arguments)
+{
+    if (arguments.empty())
+        return Failure("コマンドを指定してください。");
+    const std::string& name = arguments[0] == "--help" || arguments[0] == "-h" ? "help" : arguments[0];
+    const TCommandSpec* command = FindCommand(name);
+    if (!command)
+        return Failure(Format("コマンド「%s」はありません。", arguments[0]));
+
+    TArguments parsed;
+    parsed.Command = command->Name;
+    bool optionsEnded = false;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (optionsEnded || !argument.starts_with("--")) {
+            parsed.Operands.push_back(argument);
+            continue;
+        }
+        if (argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const std::size_t equals = argument.find('=');
+        const std::string optionName = argument.substr(0, equals);
+        const TOptionSpec* option = FindOption(*command, optionName);
+        if (!option)
+            return Failure(Format("%s にオプション %s はありません。", command->Name, optionName));
+        std::vector<std::string>& values = parsed.Options[optionName];
+        if (!values.empty() && !option->Repeats)
+            return Failure(Format("オプション %s は一度だけ指定できます。", optionName));
+        if (!option->TakesValue) {
+            if (equals != std::string::npos)
+                return Failure(Format("オプション %s は値をとりません。", optionName));
+            values.emplace_back();
+        } else if (equals != std::string::npos) {
+            values.push_back(argument.substr(equals + 1));
+        } else if (i + 1 < arguments.size()) {
+            values.push_back(arguments[++i]);
+        } else {
+            return Failure(Format("オプション %s に値を指定してください。", optionName));
+        }
+    }
+    if (static_cast<int>(parsed.Operands.size()) != command->Operands)
+        return Failure(command->Operands == 0
+                           ? Format("%s は引数をとりません。", command->Name)
+                           : Format("%s には抽出データのフォルダを一つ指定してください。", command->Name));
+    return {std::move(parsed), {}};
+}
+
+std::string UsageText()
+{
+    return "使い方: qzconvert-cli <コマンド> [オプション]\n"
+           "\n"
+           "  target-init [--rows N] [--replace] [--server HOST --server-dir DIR]\n"
+           "      変換先のインストール（システムデータベース、データフォルダ、接続ファイル）を\n"
+           "      共通アプリケーションデータのフォルダ（$QZ_COMMON_APPDATA）に作成します。\n"
+           "  inspect EXTRACT [--year N] [--json]\n"
+           "      抽出データの関与先、事業年度と仕訳数、読込メッセージ、選んだ年度の特定科目を表示します。\n"
+           "  destinations [--json]\n"
+           "      変換先のデータフォルダ（空きの行と使用中の行）を表示します。\n"
+           "  convert EXTRACT [--year N] [--balance normal|tax-excluded] [--free-code-digits 3|4]\n"
+           "          [--chart general|real-estate] [--row REC] [--special 科目=コード]...\n"
+           "          [--aggregated-csv FILE|DIR] [--json]\n"
+           "      抽出データを変換します。指定のないものはウィザードと同じ既定値です：最新の事業年度、\n"
+           "      通常の残高、フリーコード３桁、個人不動産の科目体系、最初の空きデータフォルダ、\n"
+           "      抽出科目から提案される特定科目。\n"
+           "\n"
+           "  --year N は inspect が表示する事業年度の番号（1 が最新）、--special の科目は\n"
+           "  特定科目の名前（現金、仮払消費税、…）または番号です。--json は結果を一つの JSON で\n"
+           "  標準出力に書き、経過は標準エラーに書きます。\n";
+}
+
+std::optional<int> ChoiceOf(std::span<const TChoice> choices, std::string_view text)
+{
+    for (const TChoice& choice : choices)
+        if (choice.Spelling == text)
+            return choice.Value;
+    return std::nullopt;
+}
+
+std::string Spellings(std::span<const TChoice> choices)
+{
+    std::string text;
+    for (const TChoice& choice : choices)
+        text += (text.empty() ? "" : ", ") + std::string(choice.Spelling);
+    return text;
+}
+
+}  // namespace qz::cli
