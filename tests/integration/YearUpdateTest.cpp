@@ -6,10 +6,10 @@
 #include "common/Format.h"
 #include "common/LineBlock.h"
 #include "common/PeriodCalendar.h"
+#include "convert/ZaimuIO_Statements.h"
 #include "db/AccInfo.h"
 #include "tests/support/InstallationFixture.h"
 #include "tests/support/JournalLine.h"
-#include "tests/support/StatementCatalog.h"
 #include "writer/uQZ_DataKakikomi.h"
 #include "yearupdate/NendoKousin_Steps.h"
 #include "yearupdate/z5NendoKousin.h"
@@ -102,7 +102,7 @@ protected:
             update.SetString("SHOUGOU", kCompany).Execute();
             scope.Commit();
         }
-        ExecData(test::PendingStatement("ALTER_TRIGGER_SIWAKE_AFTER_INSERT_INACTIVE"));
+        ExecData(convert::sql::kJournalTriggerInactive);
         ASSERT_TRUE(DM().fnGetAccInfo());
         writer.SetTransaction(DM().IBTransactionDAT);
         writer.AllNineCode = "999";
