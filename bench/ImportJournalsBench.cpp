@@ -7,6 +7,7 @@
 // each import. Targets: the import at least a third of the floor; its rate at 100 000 at least 80 % of
 // its rate at 10 000; peak memory flat in the number of lines. The last line reads "import/floor R".
 
+#include "bench/JournalFloor.h"
 #include "common/Cp932.h"
 #include "common/Format.h"
 #include "convert/ZaimuIO_Statements.h"
@@ -18,7 +19,6 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
-#include <variant>
 
 namespace {
 
@@ -27,7 +27,6 @@ namespace fs = std::filesystem;
 using TClock = std::chrono::steady_clock;
 
 constexpr std::string_view kCompany = "株式会社ベンチ商事";
-constexpr int kCommitEvery = 1000;  // entries, as the import commits
 
 // One kind of entry of the generated mix: accounts by user code, sub-accounts of the bank account, the
 // two departments, the categories of the accounts (0), tax included, excluded, or none.
@@ -142,104 +141,6 @@ TImportResult ImportJournals(const fs::path& folder, int lines)
     return result;
 }
 
-// The columns of SIWAKE the floor copies (the time stamps aside) and how each is read and bound.
-enum class TKind { Int, Text, Money, Date };
-struct TColumn {
-    const char* Name;
-    TKind Kind;
-};
-constexpr TColumn kColumns[] = {
-    {"REC", TKind::Int}, {"SWKREC", TKind::Int}, {"SWKNO", TKind::Int}, {"SITREC", TKind::Int}, {"DELFLG", TKind::Int},
-    {"TAISHAKU", TKind::Int}, {"HIZUKE", TKind::Date}, {"MNUM", TKind::Int}, {"KESSAN", TKind::Int},
-    {"SDAYNUM", TKind::Int}, {"MDAYNUM", TKind::Int}, {"DNUM", TKind::Int}, {"SNUM", TKind::Int}, {"SCODE", TKind::Text},
-    {"KGROUP", TKind::Text}, {"KCODE", TKind::Text}, {"HCODE", TKind::Text}, {"BCODE", TKind::Text},
-    {"KNAME", TKind::Text}, {"HNAME", TKind::Text}, {"BNAME", TKind::Text}, {"TAXCODE", TKind::Int},
-    {"TAXUH", TKind::Int}, {"TAXDC", TKind::Int}, {"NUK", TKind::Money}, {"ZEI", TKind::Money}, {"RIT", TKind::Money},
-    {"SIKIN", TKind::Int}, {"AITE_KCODE", TKind::Text}, {"AITE_HCODE", TKind::Text}, {"AITE_BCODE", TKind::Text},
-    {"KINGAKU", TKind::Money}, {"ZEIGAKU", TKind::Money}, {"ZEIRITUNO", TKind::Int}, {"AUTCALCU", TKind::Int},
-    {"TAXCALCU", TKind::Int}, {"OLDRATE", TKind::Int}, {"TEKCODE", TKind::Int}, {"TEKTEXT", TKind::Text},
-    {"TORCODE", TKind::Int}, {"TORTEXT", TKind::Text}, {"FUSEN1", TKind::Int}, {"FUSEN2", TKind::Int},
-    {"FUSEN3", TKind::Int}, {"FUSEN4", TKind::Int}, {"FUSEN5", TKind::Int}, {"COMMENT", TKind::Text},
-    {"AO_COMMENT", TKind::Text}, {"LOCALFLG", TKind::Int}, {"RESERVE1", TKind::Int}, {"RESERVE2", TKind::Int},
-    {"OPNCODE", TKind::Int},
-};
-
-using TValue = std::variant<std::monostate, std::int64_t, std::string, TMoney, TDate>;
-
-std::string ColumnList(std::string_view prefix)
-{
-    std::string list;
-    for (const TColumn& column : kColumns)
-        list += (list.empty() ? "" : ",") + std::string(prefix) + column.Name;
-    return list;
-}
-
-TValue ReadValue(const fb::TStatement& query, const TColumn& column)
-{
-    if (query.IsNull(column.Name))
-        return {};
-    switch (column.Kind) {
-    case TKind::Int: return query.AsInt(column.Name);
-    case TKind::Text: return query.AsString(column.Name);
-    case TKind::Money: return query.AsMoney(column.Name);
-    case TKind::Date: return query.AsDate(column.Name);
-    }
-    return {};
-}
-
-void BindValue(fb::TStatement& insert, const char* name, const TValue& value)
-{
-    if (const auto* number = std::get_if<std::int64_t>(&value))
-        insert.SetInt(name, *number);
-    else if (const auto* text = std::get_if<std::string>(&value))
-        insert.SetString(name, *text);
-    else if (const auto* money = std::get_if<TMoney>(&value))
-        insert.SetMoney(name, *money);
-    else if (const auto* date = std::get_if<TDate>(&value))
-        insert.SetDate(name, *date);
-    else
-        insert.SetNull(name);
-}
-
-// Entries per second of inserting the imported database's rows into a fresh one; only the binding,
-// the inserts and the commits are timed, not the reading of the source rows.
-double FloorRate(const fs::path& imported)
-{
-    fb::TAttachment source = fb::TAttachment::Attach(ProductConnectParams(imported.string()));
-    fb::TTransaction read(source);
-    read.Start();
-    fb::TStatement rows(read);
-    rows.Prepare("SELECT " + ColumnList("") + " FROM SIWAKE ORDER BY REC");
-
-    test::TRestoredTemplate target(11);
-    fb::TTransaction write(target.Attachment());
-    write.Start();
-    fb::ExecuteImmediate(write, convert::sql::kJournalTriggerInactive);
-    write.CommitRetaining();
-    fb::TStatement insert(write);
-    insert.Prepare("INSERT INTO SIWAKE (" + ColumnList("") + ",UTIME) VALUES (" + ColumnList(":") + ",CURRENT_TIMESTAMP)");
-
-    std::vector<TValue> values(std::size(kColumns));
-    TClock::duration inserting{};
-    int inserted = 0;
-    rows.Open();
-    while (rows.Fetch()) {
-        for (std::size_t i = 0; i < std::size(kColumns); ++i)
-            values[i] = ReadValue(rows, kColumns[i]);
-        const auto begin = TClock::now();
-        for (std::size_t i = 0; i < std::size(kColumns); ++i)
-            BindValue(insert, kColumns[i].Name, values[i]);
-        insert.Execute();
-        if (++inserted % (2 * kCommitEvery) == 0)
-            write.CommitRetaining();
-        inserting += TClock::now() - begin;
-    }
-    const auto begin = TClock::now();
-    write.Commit();
-    inserting += TClock::now() - begin;
-    return inserted / 2 / std::chrono::duration<double>(inserting).count();
-}
-
 }  // namespace
 
 int main()
@@ -261,7 +162,7 @@ int main()
         }
         double floors[2];
         for (int i = 0; i < 2; ++i) {
-            floors[i] = FloorRate(folders[i] / "qrvacc.fdb");
+            floors[i] = bench::MeasureJournalFloor(folders[i] / "qrvacc.fdb", {"SIWAKE"}).EntriesPerSecond();
             std::printf("%7d lines: floor  %8.0f entries/s, import/floor %.2f\n", kSizes[i], floors[i], imports[i].Rate / floors[i]);
             std::fflush(stdout);
         }

@@ -197,7 +197,7 @@ private:
         return *found;
     }
 
-    // Steps 8-11 of the run: the prior-prior year, then the prior year. Only the clearing step of a dropped
+    // The past years: the prior-prior year, then the prior year. Only the clearing step of a dropped
     // year, and the prior year's balances written onto nothing or onto a checked carry-over, fail the run.
     bool PastYears()
     {
@@ -257,7 +257,7 @@ private:
         return TOutcome::Kept;
     }
 
-    // Steps 12-14: the selected year, whose every failure fails the run.
+    // The selected year, whose every failure fails the run.
     bool CurrentYear()
     {
         ResetLookups();
@@ -361,7 +361,7 @@ private:
         return true;
     }
 
-    // Step 15: the three summary dictionaries, each for every branch.
+    // The three summary dictionaries, each for every branch.
     bool Dictionaries()
     {
         const std::vector<std::string> branches = BranchCodes();
@@ -386,7 +386,7 @@ private:
         return codes;
     }
 
-    // Step 19, whatever happened: the error log of a failed run, then the sort table goes.
+    // Whatever happened: the error log of a failed run, then the sort table goes.
     void Close(bool succeeded)
     {
         if (!succeeded)

@@ -266,11 +266,11 @@ void WriteYearBalances(const TExtractDescription& d, const TExtractYear& year, T
             files.Add("ZMBUMZAN.CSV", Join(BalanceLine(d, year, key, kind, 0, movement)));
 }
 
-// The internal voucher code: "1" and a running number, or for a closing adjustment "2", the month of its
-// date and a running number.
+// The internal voucher code, 8 characters: "1" and a running number, or for a closing adjustment "2", the
+// month of its date and the running number's last five digits.
 std::string VoucherCode(const TExtractEntry& entry, int voucher)
 {
-    return entry.ClosingAdjustment ? Format("2%02d%05d", entry.Date.Month(), voucher) : Format("1%07d", voucher);
+    return entry.ClosingAdjustment ? Format("2%02d%05d", entry.Date.Month(), voucher % 100000) : Format("1%07d", voucher);
 }
 
 // The user code of a sub-account as the client types it; the last digits of its code when the description

@@ -114,7 +114,8 @@ TExtractEntry WithDepartments(TExtractEntry entry, std::string debit, std::strin
 // company): 大阪支店 sells, buys and pays the salaries and the main rent, 髙松営業所 sells, rents its office
 // and saves into an installment deposit (定期積金, an account the conversion merges into その他の預金).
 // The electricity bill of the last month is accrued by a closing adjustment and paid in the next year.
-TExtractDescription Corporation()
+// Each month's business comes repeats times.
+TExtractDescription Corporation(int repeats)
 {
     TExtractDescription d;
     d.ClientCode = "000101";
@@ -145,33 +146,35 @@ TExtractDescription Corporation()
         auto& entries = year.Entries;
         for (int m = 0; m < 12; ++m) {
             const TDate month = AddMonthsClamped(m, year.Start);
-            const std::string customer = m % 2 == 0 ? "00001" : "00002";
-            const std::int64_t sale = random.Amount(700000, 1300000, 1000);
-            entries.push_back(
-                WithDepartments(Entry(Day(month, 10), osaka, "15200", customer, "40100", "", sale, "商品売上,掛売り"), "", "001"));
-            entries.push_back(Entry(Day(month, 25), osaka, "10300", "00001", "15200", customer, sale, "売掛金回収"));
-            const std::int64_t purchase = random.Amount(300000, 600000, 1000);
-            entries.push_back(
-                WithDepartments(Entry(Day(month, 12), osaka, "45100", "", "30700", "00001", purchase, "商品仕入"), "001", ""));
-            entries.push_back(Entry(Day(month, 28), osaka, "30700", "00001", "10300", "00001", purchase, "買掛金支払"));
-            entries.push_back(WithDepartments(
-                Entry(Day(month, 27), osaka, "66500", "", "10300", "00001", 120000, "事務所家賃,共益費込み"), "002", ""));
-            entries.push_back(Entry(Day(month, 25), osaka, "63000", "", "10300", "00001", 350000, "役員報酬 山田①郎"));
-            entries.push_back(Entry(Day(month, 25), osaka, "66700", "", "10300", "00001", 440, "振込手数料"));
-            entries.push_back(Entry(Day(month, 5), osaka, "10100", "", "10300", "00001", 30000, "現金引出"));
-            entries.push_back(Entry(Day(month, 20), osaka, "65200", "", "10100", "", random.Amount(8000, 30000, 10), "電気代 ｶﾝｻｲﾃﾞﾝﾘｮｸ"));
+            for (int r = 0; r < repeats; ++r) {
+                const std::string customer = m % 2 == 0 ? "00001" : "00002";
+                const std::int64_t sale = random.Amount(700000, 1300000, 1000);
+                entries.push_back(
+                    WithDepartments(Entry(Day(month, 10), osaka, "15200", customer, "40100", "", sale, "商品売上,掛売り"), "", "001"));
+                entries.push_back(Entry(Day(month, 25), osaka, "10300", "00001", "15200", customer, sale, "売掛金回収"));
+                const std::int64_t purchase = random.Amount(300000, 600000, 1000);
+                entries.push_back(
+                    WithDepartments(Entry(Day(month, 12), osaka, "45100", "", "30700", "00001", purchase, "商品仕入"), "001", ""));
+                entries.push_back(Entry(Day(month, 28), osaka, "30700", "00001", "10300", "00001", purchase, "買掛金支払"));
+                entries.push_back(WithDepartments(
+                    Entry(Day(month, 27), osaka, "66500", "", "10300", "00001", 120000, "事務所家賃,共益費込み"), "002", ""));
+                entries.push_back(Entry(Day(month, 25), osaka, "63000", "", "10300", "00001", 350000, "役員報酬 山田①郎"));
+                entries.push_back(Entry(Day(month, 25), osaka, "66700", "", "10300", "00001", 440, "振込手数料"));
+                entries.push_back(Entry(Day(month, 5), osaka, "10100", "", "10300", "00001", 30000, "現金引出"));
+                entries.push_back(Entry(Day(month, 20), osaka, "65200", "", "10100", "", random.Amount(8000, 30000, 10), "電気代 ｶﾝｻｲﾃﾞﾝﾘｮｸ"));
 
-            const std::int64_t branchSale = random.Amount(250000, 500000, 1000);
-            entries.push_back(WithDepartments(
-                Entry(Day(month, 15), takamatsu, "15200", "00002", "40100", "", branchSale, "商品売上,掛売り"), "", "001"));
-            entries.push_back(Entry(Day(month, 31), takamatsu, "10300", "00002", "15200", "00002", branchSale, "売掛金回収"));
-            entries.push_back(
-                WithDepartments(Entry(Day(month, 27), takamatsu, "66500", "", "10300", "00002", 80000, "営業所家賃"), "001", ""));
-            entries.push_back(Entry(Day(month, 10), takamatsu, "11500", "", "10300", "00002", 50000, "定期積金 掛込"));
-            entries.push_back(Entry(Day(month, 5), takamatsu, "10100", "", "10300", "00002", 15000, "現金引出"));
-            entries.push_back(Entry(Day(month, 20), takamatsu, "65400", "", "10100", "", random.Amount(5000, 15000, 10), "電話代"));
-            if (m == 6)
-                entries.push_back(Entry(Day(month, 15), osaka, "10100", "", "90500", "", 12345, "雑収入 Ⅲ期分"));
+                const std::int64_t branchSale = random.Amount(250000, 500000, 1000);
+                entries.push_back(WithDepartments(
+                    Entry(Day(month, 15), takamatsu, "15200", "00002", "40100", "", branchSale, "商品売上,掛売り"), "", "001"));
+                entries.push_back(Entry(Day(month, 31), takamatsu, "10300", "00002", "15200", "00002", branchSale, "売掛金回収"));
+                entries.push_back(
+                    WithDepartments(Entry(Day(month, 27), takamatsu, "66500", "", "10300", "00002", 80000, "営業所家賃"), "001", ""));
+                entries.push_back(Entry(Day(month, 10), takamatsu, "11500", "", "10300", "00002", 50000, "定期積金 掛込"));
+                entries.push_back(Entry(Day(month, 5), takamatsu, "10100", "", "10300", "00002", 15000, "現金引出"));
+                entries.push_back(Entry(Day(month, 20), takamatsu, "65400", "", "10100", "", random.Amount(5000, 15000, 10), "電話代"));
+                if (m == 6)
+                    entries.push_back(Entry(Day(month, 15), osaka, "10100", "", "90500", "", 12345, "雑収入 Ⅲ期分"));
+            }
         }
         if (accrued != 0)
             entries.push_back(Entry(Day(year.Start, 25), osaka, "32200", "", "10300", "00001", accrued, "未払金支払 電気代"));
@@ -255,8 +258,14 @@ TExtractDescription Individual(bool realEstate)
 
 std::vector<std::pair<std::string, TExtractDescription>> SampleExtracts()
 {
-    return {{"corporation", Corporation()}, {"individual-general", Individual(false)},
+    return {{"corporation", Corporation(1)}, {"individual-general", Individual(false)},
             {"individual-realestate", Individual(true)}};
+}
+
+TExtractDescription LargeCorporation(int entriesPerYear)
+{
+    constexpr int kEntriesOfAYearsRepeat = 15 * 12 + 1;
+    return Corporation((entriesPerYear + kEntriesOfAYearsRepeat - 1) / kEntriesOfAYearsRepeat);
 }
 
 }  // namespace qz::test

@@ -13,4 +13,8 @@ namespace qz::test {
 // (folder name, description) of every sample.
 std::vector<std::pair<std::string, TExtractDescription>> SampleExtracts();
 
+// The corporation sample with each month's business repeated, for at least entriesPerYear entries a year
+// (for benchmarks).
+TExtractDescription LargeCorporation(int entriesPerYear);
+
 }  // namespace qz::test
