@@ -1,5 +1,6 @@
 #include "cli/TerminalUi.h"
 
+#include "common/Format.h"
 #include "common/LocaleText.h"
 #include "common/SjisText.h"
 
@@ -110,13 +111,32 @@ public:
         info_ = text;
         ui_.Redraw(false);
     }
+    void SetProgress(std::int64_t done, std::int64_t total) override
+    {
+        done_ = done;
+        total_ = total;
+        ui_.Redraw(false);
+    }
     std::string Text() const { return info_.empty() ? caption_ : caption_ + " " + info_; }
     const std::string& Info() const { return info_; }
+    // "[#######-------------]  35%" once the step has told its size, else empty.
+    std::string Bar() const
+    {
+        if (total_ <= 0)
+            return {};
+        constexpr std::int64_t kWidth = 20;
+        const std::int64_t done = std::clamp<std::int64_t>(done_, 0, total_);
+        const std::int64_t filled = done * kWidth / total_;
+        return "[" + std::string(static_cast<std::size_t>(filled), '#') +
+               std::string(static_cast<std::size_t>(kWidth - filled), '-') + "]" +
+               Format("%4d%%", static_cast<int>(done * 100 / total_));
+    }
 
 private:
     TTerminalUi& ui_;
     std::string caption_;
     std::string info_;
+    std::int64_t done_ = 0, total_ = 0;
 };
 
 TTerminalUi::TTerminalUi(TTerminal& terminal) : terminal_(terminal), lines_(1)
@@ -216,7 +236,8 @@ void TTerminalUi::Redraw(bool force)
         live += "  " + status_;
     if (spinner_) {
         live += "  ";
-        live += kSpinnerFrames[static_cast<std::size_t>(frame_) % kSpinnerFrames.size()];
+        const std::string bar = spinner_->Bar();
+        live += bar.empty() ? std::string(1, kSpinnerFrames[static_cast<std::size_t>(frame_) % kSpinnerFrames.size()]) : bar;
         live += " " + (spinner_->Info() == status_ ? std::string() : spinner_->Text());
     }
     // The live line is one line: texts with line breaks show them as blanks there.

@@ -2,6 +2,7 @@
 // Everything the engine says to the operator goes through this interface, which the GUI, the
 // command-line front end and the tests implement. The engine itself never opens a window.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,6 +17,8 @@ class TProgressDialog {
 public:
     virtual ~TProgressDialog() = default;
     virtual void SetInfo(std::string_view text) = 0;
+    // How far a step that knows its size has come (done of total); a dialog may show it as a bar.
+    virtual void SetProgress(std::int64_t /*done*/, std::int64_t /*total*/) {}
 };
 
 // A multi-line text the operator watches while the conversion runs (the memo of the wizard's last page,

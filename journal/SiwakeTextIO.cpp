@@ -42,6 +42,7 @@ bool IsSkippedLine(std::string_view line)
 struct TFileSurvey {
     bool HasLock = false;
     bool HeaderMatches = false;
+    std::int64_t EntryLines = 0;   // every line after the header that is no lock mark: the import's size
 };
 
 TFileSurvey SurveyFile(const fs::path& file, std::string_view separator, const std::string& company)
@@ -55,10 +56,13 @@ TFileSurvey SurveyFile(const fs::path& file, std::string_view separator, const s
             continue;
         const std::vector<std::string> fields = SplitSiwakeFields(line, separator);
         const std::string first = fields.empty() ? std::string() : fields.front();
-        survey.HasLock = survey.HasLock || first == kLockMark;
+        const bool lock = first == kLockMark;
+        survey.HasLock = survey.HasLock || lock;
         if (!headerSeen) {
             headerSeen = true;
             survey.HeaderMatches = DecodeCp932(first) == company;
+        } else if (!lock) {
+            ++survey.EntryLines;
         }
     }
     return survey;
@@ -128,8 +132,10 @@ bool ApplyTax(TSiwakeRec& rec)
 // One run of the import over the lines of a file that passed the header and lock checks.
 class TImportRun {
 public:
-    TImportRun(TSiwakeTextIO& io, fb::TTransaction& transaction, const fs::path& file, std::string_view separator)
-        : io_(io), transaction_(transaction), file_(file), separator_(separator), company_(AccInfo().SHOUGOU),
+    TImportRun(TSiwakeTextIO& io, fb::TTransaction& transaction, const fs::path& file, std::string_view separator,
+               std::int64_t entryLines)
+        : io_(io), transaction_(transaction), file_(file), separator_(separator), entryLines_(entryLines),
+          company_(AccInfo().SHOUGOU),
           log_(file.parent_path() / ("importlog" + TodayYymmdd() + ".txt")),
           writer_(transaction, TSiwakeWrite::TMode::Import)
     {
@@ -155,6 +161,7 @@ private:
     fb::TTransaction& transaction_;
     fs::path file_;
     std::string separator_;
+    std::int64_t entryLines_;
     std::string company_;
     fs::path log_;
     TSiwakeWrite writer_;
@@ -175,6 +182,8 @@ void TImportRun::Run()
         current_.clear();
         if (processed_ > 0)
             transaction_.CommitRetaining();
+        if (io_.Progress)
+            io_.Progress->SetProgress(processed_, entryLines_);   // the bar ends full, not at the last fiftieth
     } catch (const fb::TFbError& error) {
         Fail(Format("[IB例外] Code=%d %s", error.Code(), error.Message()));
         throw;
@@ -296,8 +305,10 @@ void TImportRun::AfterLine()
         transaction_.CommitRetaining();
     if (processed_ == 1 || processed_ % kProgressEvery == 0) {
         const std::string text = Format(kProgressText, processed_);
-        if (io_.Progress)
+        if (io_.Progress) {
             io_.Progress->SetInfo(text);
+            io_.Progress->SetProgress(processed_, entryLines_);
+        }
         if (io_.Status)
             io_.Status->SetCaption(text);
         Ui().ProcessEvents();
@@ -343,7 +354,7 @@ bool TSiwakeTextIO::Import(const std::filesystem::path& file, std::string_view s
     ImportedCount = 0;
     RejectedCount = 0;
     fb::TTransactionScope scope(*transaction_);
-    TImportRun run(*this, *transaction_, file, separator);
+    TImportRun run(*this, *transaction_, file, separator, survey.EntryLines);
     run.Run();
     if (run.Processed() > 0 && !survey.HasLock) {
         try {

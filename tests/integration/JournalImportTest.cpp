@@ -378,6 +378,9 @@ TEST_F(JournalImport, ProgressIsShownAtTheFirstLineAndEveryFiftieth)
     const std::vector<std::string> expected = {"当期仕訳登録", "\"1\"件をｲﾝﾎﾟｰﾄ中です…", "\"50\"件をｲﾝﾎﾟｰﾄ中です…",
                                                "\"100\"件をｲﾝﾎﾟｰﾄ中です…"};
     EXPECT_EQ(ui.ProgressTexts, expected);
+    // The dialog learns how far the import has come of the file's 120 entry lines.
+    const std::vector<std::pair<std::int64_t, std::int64_t>> steps = {{1, 120}, {50, 120}, {100, 120}, {120, 120}};
+    EXPECT_EQ(ui.ProgressSteps, steps);
     EXPECT_EQ(status.StatusText, "\"100\"件をｲﾝﾎﾟｰﾄ中です…");
     EXPECT_EQ(ui.EventsProcessed, 3);
 }

@@ -24,6 +24,7 @@ public:
     explicit TRecordedDialog(TRecordingUi& ui) : ui_(ui) { ui_.ProgressOpen = true; }
     ~TRecordedDialog() override { ui_.ProgressOpen = false; }
     void SetInfo(std::string_view text) override { ui_.ProgressTexts.emplace_back(text); }
+    void SetProgress(std::int64_t done, std::int64_t total) override { ui_.ProgressSteps.emplace_back(done, total); }
 
 private:
     TRecordingUi& ui_;

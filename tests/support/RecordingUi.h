@@ -4,7 +4,9 @@
 
 #include "common/Ui.h"
 
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qz::test {
@@ -29,6 +31,8 @@ public:
     std::vector<TMessage> Messages;
     // Every caption and information line the progress dialogs showed, in order.
     std::vector<std::string> ProgressTexts;
+    // Every (done, total) the progress dialogs were given, in order.
+    std::vector<std::pair<std::int64_t, std::int64_t>> ProgressSteps;
     bool ProgressOpen = false;
     int EventsProcessed = 0;
     bool ApplicationEnded = false;
