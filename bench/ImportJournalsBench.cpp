@@ -7,6 +7,7 @@
 // each import. Targets: the import at least a third of the floor; its rate at 100 000 at least 80 % of
 // its rate at 10 000; peak memory flat in the number of lines. The last line reads "import/floor R".
 
+#include "bench/ImportSplits.h"
 #include "bench/JournalFloor.h"
 #include "common/Cp932.h"
 #include "common/Format.h"
@@ -102,8 +103,16 @@ long PeakMemoryKb()
     return usage.ru_maxrss;
 }
 
+// The import's progress dialog: it only times the import.
+class TSplitDialog final : public TProgressDialog {
+public:
+    void SetInfo(std::string_view text) override { Splits.Take(text); }
+    bench::TImportSplits Splits;
+};
+
 struct TImportResult {
     double Rate = 0;
+    bench::TImportSplits Splits;
     long PeakKb = 0;
     long PageCacheKb = 0;  // the engine's page cache of the data database, which fills as the database grows
 };
@@ -129,6 +138,8 @@ TImportResult ImportJournals(const fs::path& folder, int lines)
     io.RespectLock = false;
     io.WriteImportLog = true;
     io.ReadVoucherNo = true;
+    TSplitDialog dialog;
+    io.Progress = &dialog;
     const auto begin = TClock::now();
     if (!io.Import(file, "\t"))
         throw std::runtime_error("the journal file was refused");
@@ -136,7 +147,7 @@ TImportResult ImportJournals(const fs::path& folder, int lines)
     if (io.ImportedCount != lines)
         throw std::runtime_error(Format("%d lines rejected, the first: %s", io.RejectedCount,
                                         io.RejectedLines.empty() ? "" : io.RejectedLines.front()));
-    const TImportResult result{lines / seconds, PeakMemoryKb(), PageCacheKb()};
+    const TImportResult result{lines / seconds, dialog.Splits, PeakMemoryKb(), PageCacheKb()};
     DM().AccDatDisconnect("", false, false);
     return result;
 }
@@ -158,6 +169,7 @@ int main()
         for (int i = 0; i < 2; ++i) {
             imports[i] = ImportJournals(folders[i], kSizes[i]);
             std::printf("%7d lines: import %8.0f entries/s, peak memory %ld KB\n", kSizes[i], imports[i].Rate, imports[i].PeakKb);
+            imports[i].Splits.Print(Format("%d lines", kSizes[i]));
             std::fflush(stdout);
         }
         double floors[2];

@@ -10,6 +10,7 @@
 // memory under 300 MB. The extract is written by a child process, so that its writing does not count in the
 // peak memory of the run.
 
+#include "bench/ImportSplits.h"
 #include "bench/JournalFloor.h"
 #include "common/Format.h"
 #include "convert/uQZ_ZaimuIO.h"
@@ -104,8 +105,15 @@ public:
     }
     void Dialog(std::string_view caption, std::string_view info)
     {
-        if (caption.ends_with("仕訳登録"))
-            timeline_.Enter(year_ + (info.starts_with("仕訳を集計中") ? ": re-total" : ": journal import"));
+        if (!caption.ends_with("仕訳登録"))
+            return;
+        timeline_.Enter(year_ + (info.starts_with("仕訳を集計中") ? ": re-total" : ": journal import"));
+        splits_[year_].Take(info);
+    }
+    void PrintSplits() const
+    {
+        for (const auto& [year, splits] : splits_)
+            splits.Print(year + " journal import");
     }
 
 private:
@@ -120,6 +128,7 @@ private:
 
     TTimeline& timeline_;
     std::string year_;
+    std::map<std::string, bench::TImportSplits> splits_;
 };
 
 class TBenchLines final : public TProgressLines, public TStatusCaption {
@@ -258,6 +267,7 @@ int main(int argc, char** argv)
         if (!succeeded || io.PastJournalsSkipped)
             throw std::runtime_error(succeeded ? "a past year was dropped" : "the run failed: " + io.ReadErrorText());
         timeline.Print();
+        phases.PrintSplits();
         const std::int64_t entries[] = {Count("SELECT COUNT(*) FROM KAKOSIWAKE2 WHERE TAISHAKU = 1"),
                                         Count("SELECT COUNT(*) FROM KAKOSIWAKE1 WHERE TAISHAKU = 1"),
                                         Count("SELECT COUNT(*) FROM SIWAKE WHERE TAISHAKU = 1")};
