@@ -1,0 +1,83 @@
+#pragma once
+// The grid of the wizard's pages and of the aggregated-accounts list: a table with a hidden key per row,
+// rows that can be disabled (they cannot be selected, and the arrow keys pass over them), UTF-8 cell texts,
+// an optional upper header row of column groups, and the key and focus events as signals.
+
+#include <QColor>
+#include <QHeaderView>
+#include <QTableWidget>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qz {
+
+// A text centred over the columns first..last in the upper of two header rows.
+struct TColumnGroup {
+    int First;
+    int Last;
+    QString Text;
+};
+
+// Horizontal header with an optional upper row of column groups above the column captions.
+class TGroupedHeader final : public QHeaderView {
+public:
+    explicit TGroupedHeader(QWidget* parent);
+    void SetGroups(std::vector<TColumnGroup> groups);
+    QString GroupText(int column) const;
+    QSize sizeHint() const override;
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+
+private:
+    const TColumnGroup* GroupOf(int column) const;
+    std::vector<TColumnGroup> groups_;
+};
+
+class TPerfectGrid : public QTableWidget {
+    Q_OBJECT
+public:
+    explicit TPerfectGrid(QWidget* parent = nullptr);
+
+    // Empties every cell and key and enables every row; the row and column counts stay.
+    void Clear();
+    void SetColumns(const QStringList& captions, const std::vector<int>& widths);
+    void SetColumnGroups(std::vector<TColumnGroup> groups);
+    QString ColumnGroup(int column) const;
+    int ColumnWidthSum() const;
+
+    void SetKey(int row, int key);
+    int Key(int row) const;  // 0 when the row has no key
+
+    void SetCellText(int row, int column, std::string_view utf8);
+    std::string CellText(int row, int column) const;
+
+    void SetRowEnabled(int row, bool enabled);
+    bool RowEnabled(int row) const;
+    // The nearest enabled row from `row` on in the direction step (+1 or -1), or -1.
+    int EnabledRowFrom(int row, int step) const;
+
+    void SetColours(const QColor& text, const QColor& background);
+
+signals:
+    void KeyDown(int key, Qt::KeyboardModifiers modifiers);
+    void KeyUp(int key, Qt::KeyboardModifiers modifiers);
+    void CellGotFocus(int row, int column);
+
+protected:
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+
+private:
+    QTableWidgetItem* RowHeader(int row) const;
+    QTableWidgetItem* CellItem(int row, int column);
+    void ApplyRowFlags(int row);
+
+    TGroupedHeader* header_;
+};
+
+}  // namespace qz
