@@ -1,13 +1,22 @@
 #include "db/DbStatements.h"
 
+#include "common/Format.h"
+
 namespace qz {
+
+std::vector<std::string> sql::JournalNumberGenerators()
+{
+    std::vector<std::string> generators = {"SIWAKE_REC_GEN"};
+    for (int branch = 0; branch <= 99; ++branch)
+        generators.push_back(Format("SIWAKE%02d_GEN", branch));
+    return generators;
+}
 
 std::vector<TNamedStatement> DbStatements()
 {
-    // kSetGenerator is prepared with the generator names of the callers that reset them.
     using enum TStatementDb;
     using namespace sql;
-    return {
+    std::vector<TNamedStatement> statements = {
         {"kProcedureInputs/System", System, std::string(kProcedureInputs)},
         {"kProcedureInputs/Data", Data, std::string(kProcedureInputs)},
         QZ_NAMED_STATEMENT(Data, kSelectSetting),
@@ -50,6 +59,10 @@ std::vector<TNamedStatement> DbStatements()
         QZ_NAMED_STATEMENT(System, kSelectPathOfRec),
         QZ_NAMED_STATEMENT(System, kSelectChildPathsOfRec),
     };
+    // Resetting the journal numbers, as the writer and the year update do.
+    for (const std::string& generator : JournalNumberGenerators())
+        statements.push_back({"kSetGenerator(" + generator + ")", Data, Format(kSetGenerator, generator, 0)});
+    return statements;
 }
 
 }  // namespace qz

@@ -56,6 +56,8 @@ inline constexpr std::string_view kSelectUserCode = "SELECT USERCODE FROM KAMOKU
 inline constexpr std::string_view kSelectTusinId = "SELECT REC,HOLDER,PASWORD FROM TUSIN_ID\nWHERE REC=:REC";
 // A format: the generator's name and its new value.
 inline constexpr std::string_view kSetGenerator = "SET GENERATOR %s TO %d";
+// The generators that number the journals: SIWAKE_REC_GEN and one per branch, SIWAKE00_GEN to SIWAKE99_GEN.
+std::vector<std::string> JournalNumberGenerators();
 
 // Journal counts, of one branch or of all.
 inline constexpr std::string_view kSelectJournalCountOfBranch = "SELECT SIWAKECOUNT AS SWKCNT FROM SISETUMST\nWHERE (SCODE=:SCODE)";

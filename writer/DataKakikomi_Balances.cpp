@@ -321,7 +321,7 @@ int THxzMakeData::DeletePastJournals()
                                                  kClearOpeningBalances, kClearMonthTotals, kClearTaxTotals,
                                                  kClearJournalCounts, kClearPastBalances, kClearPriorYearFigures})
             fb::ExecuteImmediate(tr, statement);
-        for (const std::string& generator : JournalGenerators())
+        for (const std::string& generator : qz::sql::JournalNumberGenerators())
             fb::ExecuteImmediate(tr, Format(qz::sql::kSetGenerator, generator, 0));
         WriteAccReg(tr, "基本設定", "過去明細取り込み", kRegInt, TRegValue::OfInt(0));
         return 0;

@@ -13,14 +13,6 @@ constexpr std::string_view kPastBalanceCondition =
 
 }  // namespace
 
-std::vector<std::string> JournalGenerators()
-{
-    std::vector<std::string> generators = {"SIWAKE_REC_GEN"};
-    for (int branch = 0; branch <= 99; ++branch)
-        generators.push_back(Format("SIWAKE%02d_GEN", branch));
-    return generators;
-}
-
 // The texts of the slots below 10 carry blanks that the later slots lack; both are kept as they are.
 std::string AddPastBalanceOfSlot(int slot)
 {
@@ -110,8 +102,6 @@ std::vector<TNamedStatement> WriterStatements()
     }
     for (const auto& [group, start] : {std::pair{"1130", "15100"}, std::pair{"2100", "30500"}, std::pair{"2100", "30600"}})
         statements.push_back({Format("kSelectFirstFreeNoteCode(%s)", start), Data, Format(kSelectFirstFreeNoteCode, group, start)});
-    for (const std::string& generator : JournalGenerators())
-        statements.push_back({"kSetGenerator(" + generator + ")", Data, Format(qz::sql::kSetGenerator, generator, 0)});
     return statements;
 }
 

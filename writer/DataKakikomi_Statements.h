@@ -201,9 +201,6 @@ inline constexpr std::string_view kCreateReTotal =
     "  SUSPEND; "
     "END";
 
-// The generators that number the journals: SIWAKE_REC_GEN and one per branch, SIWAKE00_GEN to SIWAKE99_GEN.
-std::vector<std::string> JournalGenerators();
-
 // The past balance of a slot (1 to 16): added to, or set.
 std::string AddPastBalanceOfSlot(int slot);
 std::string SetPastBalanceOfSlot(int slot);

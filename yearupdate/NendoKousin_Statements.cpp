@@ -55,14 +55,6 @@ std::string CarryPastBalancesStatement(int firstSlot)
     return sql + "TRIGGER_SWITCH=1\n" + std::string(kPastBalanceKey);
 }
 
-std::vector<std::string> JournalNumberGenerators()
-{
-    std::vector<std::string> generators = {"SIWAKE_REC_GEN"};
-    for (int branch = 0; branch <= 99; ++branch)
-        generators.push_back(Format("SIWAKE%.2d_GEN", branch));
-    return generators;
-}
-
 }  // namespace yearupdate::sql
 
 std::vector<TNamedStatement> YearUpdateStatements()
@@ -127,8 +119,6 @@ std::vector<TNamedStatement> YearUpdateStatements()
         const int slot = SlotOfMonth(month) + 1;
         statements.push_back({Format("CarryPastBalancesStatement(%d)", slot), Data, CarryPastBalancesStatement(slot)});
     }
-    for (const std::string& generator : JournalNumberGenerators())
-        statements.push_back({"kSetGenerator(" + generator + ")", Data, Format(qz::sql::kSetGenerator, generator, 0)});
     // Other modules send some of the same short texts under the same constant names.
     for (TNamedStatement& statement : statements)
         statement.Name = "yearupdate::" + statement.Name;

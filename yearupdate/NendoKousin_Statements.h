@@ -124,10 +124,6 @@ inline constexpr std::string_view kUpdateBasicInformation =
     "WHERE REC=1";
 inline constexpr std::string_view kDeleteHistoryExceptJob = "DELETE FROM OPINF\nWHERE JOBNAME<>:JOBNAME";
 
-// The generators that number the journals, reset after the update: SIWAKE_REC_GEN and SIWAKE00_GEN to
-// SIWAKE99_GEN (qz::sql::kSetGenerator sets one).
-std::vector<std::string> JournalNumberGenerators();
-
 }  // namespace qz::yearupdate::sql
 
 namespace qz {

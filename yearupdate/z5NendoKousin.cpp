@@ -189,7 +189,7 @@ void TNendoKousinThread::RunSteps()
 // by a rollback, so it must not happen before the update is safe.
 void TNendoKousinThread::ResetJournalNumbers()
 {
-    for (const std::string& generator : yearupdate::sql::JournalNumberGenerators()) {
+    for (const std::string& generator : qz::sql::JournalNumberGenerators()) {
         fb::TTransactionScope scope(dm_.IBTransactionDAT_Thread);
         fb::ExecuteImmediate(dm_.IBTransactionDAT_Thread, Format(qz::sql::kSetGenerator, generator, 0));
         scope.Commit();

@@ -159,7 +159,7 @@ TEST_F(JournalTotals, ASecondYearAfterAClearStoresFromTheFirstNumberAgain)
     for (const std::string_view clear : {kDeletePastJournals1, kDeletePastJournals2, kDeleteJournals, kClearOpeningBalances,
                                          kClearMonthTotals, kClearTaxTotals, kClearJournalCounts})
         fb::ExecuteImmediate(tr, clear);
-    for (const std::string& generator : JournalGenerators())
+    for (const std::string& generator : qz::sql::JournalNumberGenerators())
         fb::ExecuteImmediate(tr, Format(qz::sql::kSetGenerator, generator, 0));
     EXPECT_EQ(Amount("SELECT COUNT(*) FROM SIWAKE2"), 0);
 
