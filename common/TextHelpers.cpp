@@ -144,4 +144,12 @@ void SortNamedPairs(std::vector<std::pair<std::string, int>>& pairs)
         QuickSortPairs(pairs, 0, static_cast<int>(pairs.size()) - 1);
 }
 
+std::string JoinCrLf(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        text += (i == 0 ? "" : "\r\n") + lines[i];
+    return text;
+}
+
 }  // namespace qz

@@ -31,6 +31,8 @@ std::optional<int> TryTextToInt32(std::string_view text);
 // Every part of the text between separators, empty parts included: n separators give n + 1 parts.
 // The one splitter of the program; the views point into text. An empty separator gives the whole text.
 std::vector<std::string_view> SplitAt(std::string_view text, std::string_view separator);
+// The lines joined by CR LF (no line end after the last one).
+std::string JoinCrLf(const std::vector<std::string>& lines);
 
 // Cuts the text at the first "//" (the rest is a comment), then splits it at the separator.
 // Returns the index of the last part (the number of separators); an empty text gives no parts and 0.

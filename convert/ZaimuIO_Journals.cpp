@@ -53,14 +53,6 @@ std::string QuotedSummary(std::string_view text, int bytes)
     return "\"" + CutSjis(cleaned, bytes) + "\"";
 }
 
-std::string JoinLines(const std::vector<std::string>& lines)
-{
-    std::string text;
-    for (const std::string& line : lines)
-        text += (text.empty() ? "" : "\r\n") + line;
-    return text;
-}
-
 // The lines and pairs left out while converting one year, listed as they come and counted at the end.
 class TSkipReport {
 public:
@@ -349,7 +341,7 @@ std::string TQZaimuIO::ConvertJournals(int year, int mode, std::string_view labe
     conversion.Finish();
     if (year == SentakuNendoCode && conversion.TransferSeen())
         WriteAccReg(Transaction(), "基本設定", "一括税抜処理", kRegInt, TRegValue::OfInt(1));
-    return JoinLines(conversion.VoucherLines());
+    return JoinCrLf(conversion.VoucherLines());
 }
 
 }  // namespace qz

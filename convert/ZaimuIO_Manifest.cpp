@@ -103,10 +103,7 @@ std::string ReadManifest(const fs::path& folder, Tdtmanage& manifest)
     };
     for (int i = 1; i < manifest.NendoCount; ++i)
         lines.push_back("                    :" + manifest.Nendo[static_cast<std::size_t>(i)].Label);
-    std::string text;
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        text += (i == 0 ? "" : "\r\n") + lines[i];
-    return text;
+    return JoinCrLf(lines);
 }
 
 }  // namespace qz

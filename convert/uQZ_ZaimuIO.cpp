@@ -18,17 +18,6 @@
 namespace fs = std::filesystem;
 
 namespace qz {
-namespace {
-
-std::string JoinLines(const std::vector<std::string>& lines)
-{
-    std::string text;
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        text += (i == 0 ? "" : "\r\n") + lines[i];
-    return text;
-}
-
-}  // namespace
 
 TQZaimuIO::TQZaimuIO() = default;
 
@@ -72,7 +61,7 @@ std::string TQZaimuIO::SetCsvDir(const fs::path& folder)
 
 std::string TQZaimuIO::ReadErrorText() const
 {
-    return JoinLines(ReadErrors);
+    return JoinCrLf(ReadErrors);
 }
 
 void TQZaimuIO::SelectNendo(int code, TZMKANNEN& year)

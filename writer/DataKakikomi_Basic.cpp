@@ -21,10 +21,7 @@ void THxzMakeData::SetTransaction(fb::TTransaction& transaction)
 
 std::string THxzMakeData::GetErrorText() const
 {
-    std::string text;
-    for (std::size_t i = 0; i < Errors.size(); ++i)
-        text += (i == 0 ? "" : "\r\n") + Errors[i];
-    return text;
+    return JoinCrLf(Errors);
 }
 
 fb::TTransaction& THxzMakeData::Transaction()

@@ -263,10 +263,7 @@ TEST_F(BalancesTest, OpeningLinesTakeTheOpeningBalanceOrTheMonthBeforeOnTheAccou
         "SCODE=02\tKCODE=30700\tHCODE= \tBCODE= \tTAISHAKU=2\tKAISIZAN=800000.00",
         "SCODE=02\tKCODE=30700\tHCODE= \tBCODE=01\tTAISHAKU=2\tKAISIZAN=200000.00",
         "SCODE=02\tKCODE=30700\tHCODE= \tBCODE=02\tTAISHAKU=2\tKAISIZAN=100000.00"};
-    std::string joined;
-    for (const std::string& line : expected)
-        joined += (joined.empty() ? "" : "\r\n") + line;
-    EXPECT_EQ(opening, joined);
+    EXPECT_EQ(opening, JoinCrLf(expected));
     EXPECT_EQ(lines.Lines[0], "・開始残高を読込中です。");
 
     // Input from month 5: the balances at the end of month 4, debit side first minus second, credit side
