@@ -13,6 +13,13 @@ namespace {
 constexpr int kKeyRole = Qt::UserRole;
 constexpr int kDisabledRole = Qt::UserRole + 1;
 
+const TColumnGroup* SpanOf(const std::vector<TColumnGroup>& spans, int column)
+{
+    const auto found = std::find_if(spans.begin(), spans.end(),
+                                    [column](const TColumnGroup& g) { return g.First <= column && column <= g.Last; });
+    return found == spans.end() ? nullptr : &*found;
+}
+
 }  // namespace
 
 TGroupedHeader::TGroupedHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
@@ -24,17 +31,22 @@ void TGroupedHeader::SetGroups(std::vector<TColumnGroup> groups)
     viewport()->update();
 }
 
-const TColumnGroup* TGroupedHeader::GroupOf(int column) const
+void TGroupedHeader::SetCaptionSpans(std::vector<TColumnGroup> spans)
 {
-    const auto found = std::find_if(groups_.begin(), groups_.end(),
-                                    [column](const TColumnGroup& g) { return g.First <= column && column <= g.Last; });
-    return found == groups_.end() ? nullptr : &*found;
+    spans_ = std::move(spans);
+    viewport()->update();
 }
 
 QString TGroupedHeader::GroupText(int column) const
 {
-    const TColumnGroup* group = GroupOf(column);
+    const TColumnGroup* group = SpanOf(groups_, column);
     return group ? group->Text : QString();
+}
+
+QString TGroupedHeader::CaptionText(int column) const
+{
+    const TColumnGroup* span = SpanOf(spans_, column);
+    return span ? span->Text : model()->headerData(column, orientation()).toString();
 }
 
 QSize TGroupedHeader::sizeHint() const
@@ -45,33 +57,37 @@ QSize TGroupedHeader::sizeHint() const
     return size;
 }
 
-void TGroupedHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const
+void TGroupedHeader::PaintSpan(QPainter* painter, const QRect& cell, const TColumnGroup& span) const
 {
-    const TColumnGroup* group = GroupOf(logicalIndex);
-    if (groups_.empty() || !group) {
-        QHeaderView::paintSection(painter, rect, logicalIndex);
-        return;
-    }
-    const int half = rect.height() / 2;
-    const QRect upper(rect.left(), rect.top(), rect.width(), half);
-    const QRect lower(rect.left(), rect.top() + half, rect.width(), rect.height() - half);
-
-    // Every section of the group draws the whole group cell clipped to itself, so the text sits centred
-    // over the group however it is scrolled.
-    const int left = sectionViewportPosition(group->First);
-    const int right = sectionViewportPosition(group->Last) + sectionSize(group->Last);
+    // Every section of the span draws the whole span cell clipped to itself, so the text sits centred
+    // over the span however it is scrolled.
+    const int left = sectionViewportPosition(span.First);
+    const int right = sectionViewportPosition(span.Last) + sectionSize(span.Last);
     QStyleOptionHeader option;
     initStyleOption(&option);
-    option.rect = QRect(left, upper.top(), right - left, upper.height());
-    option.text = group->Text;
+    option.rect = QRect(left, cell.top(), right - left, cell.height());
+    option.text = span.Text;
     option.textAlignment = Qt::AlignCenter;
     option.position = QStyleOptionHeader::OnlyOneSection;
     painter->save();
-    painter->setClipRect(upper);
+    painter->setClipRect(cell);
     style()->drawControl(QStyle::CE_Header, &option, painter, this);
     painter->restore();
+}
 
-    QHeaderView::paintSection(painter, lower, logicalIndex);
+void TGroupedHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const
+{
+    // A column outside every group keeps the full height for its caption.
+    QRect lower = rect;
+    if (const TColumnGroup* group = SpanOf(groups_, logicalIndex)) {
+        const int half = rect.height() / 2;
+        PaintSpan(painter, QRect(rect.left(), rect.top(), rect.width(), half), *group);
+        lower.setTop(rect.top() + half);
+    }
+    if (const TColumnGroup* span = SpanOf(spans_, logicalIndex))
+        PaintSpan(painter, lower, *span);
+    else
+        QHeaderView::paintSection(painter, lower, logicalIndex);
 }
 
 TPerfectGrid::TPerfectGrid(QWidget* parent) : QTableWidget(parent), header_(new TGroupedHeader(this))
@@ -107,9 +123,19 @@ void TPerfectGrid::SetColumnGroups(std::vector<TColumnGroup> groups)
     header_->SetGroups(std::move(groups));
 }
 
+void TPerfectGrid::SetCaptionSpans(std::vector<TColumnGroup> spans)
+{
+    header_->SetCaptionSpans(std::move(spans));
+}
+
 QString TPerfectGrid::ColumnGroup(int column) const
 {
     return header_->GroupText(column);
+}
+
+QString TPerfectGrid::ColumnCaption(int column) const
+{
+    return header_->CaptionText(column);
 }
 
 int TPerfectGrid::ColumnWidthSum() const

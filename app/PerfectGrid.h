@@ -13,27 +13,32 @@
 
 namespace qz {
 
-// A text centred over the columns first..last in the upper of two header rows.
+// A text centred over the columns first..last: a group of the upper header row, or a caption spanning columns.
 struct TColumnGroup {
     int First;
     int Last;
     QString Text;
 };
 
-// Horizontal header with an optional upper row of column groups above the column captions.
+// Horizontal header with an optional upper row of column groups above the column captions; a caption can
+// span several columns too.
 class TGroupedHeader final : public QHeaderView {
 public:
     explicit TGroupedHeader(QWidget* parent);
     void SetGroups(std::vector<TColumnGroup> groups);
+    void SetCaptionSpans(std::vector<TColumnGroup> spans);
     QString GroupText(int column) const;
+    // The caption shown over the column: its span's text, else its own caption.
+    QString CaptionText(int column) const;
     QSize sizeHint() const override;
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
 
 private:
-    const TColumnGroup* GroupOf(int column) const;
+    void PaintSpan(QPainter* painter, const QRect& cell, const TColumnGroup& span) const;
     std::vector<TColumnGroup> groups_;
+    std::vector<TColumnGroup> spans_;
 };
 
 class TPerfectGrid : public QTableWidget {
@@ -45,7 +50,9 @@ public:
     void Clear();
     void SetColumns(const QStringList& captions, const std::vector<int>& widths);
     void SetColumnGroups(std::vector<TColumnGroup> groups);
+    void SetCaptionSpans(std::vector<TColumnGroup> spans);  // lower-row captions over several columns
     QString ColumnGroup(int column) const;
+    QString ColumnCaption(int column) const;
     int ColumnWidthSum() const;
 
     void SetKey(int row, int key);
