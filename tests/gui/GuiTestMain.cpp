@@ -14,5 +14,7 @@ int main(int argc, char** argv)
     failures += QTest::qExec(&grid, argc, argv);
     QtDialogsTest dialogs;
     failures += QTest::qExec(&dialogs, argc, argv);
+    SyuyakuListTest list;
+    failures += QTest::qExec(&list, argc, argv);
     return failures == 0 ? 0 : 1;
 }

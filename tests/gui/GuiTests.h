@@ -18,3 +18,12 @@ private slots:
     void progressTurnsIntoBarWhenTotalIsKnown();
     void messageBoxCarriesSecondLine();
 };
+
+class SyuyakuListTest : public QObject {
+    Q_OBJECT
+private slots:
+    void fillShowsRowsUnderBothHeaderRows();
+    void saveButtonWritesTheCsvAndMovesTheFolder();
+    void failedSaveIsShownAndStillMovesTheFolder();
+    void printStartsANewPageAfterEvery47Rows();
+};
