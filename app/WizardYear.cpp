@@ -64,14 +64,10 @@ TYearOptions SelectFiscalYear(TQZaimuIO& io, int index, int balanceKind)
     io.SentakuNendoCode = entry.Code;
     io.ZenkiNendoCode = CodeOfEntry(manifest, index + 1);
     io.ZenzenkiNendoCode = CodeOfEntry(manifest, index + 2);
-    io.ZandakaSyubetu = balanceKind == kBalanceTaxExcluded ? 2 : 1;
     io.Kisyu = entry.Start;
     io.Kimatu = entry.End;
     io.Simebi = entry.Simebi;
-    // The first input month needs the journal sort table of the run, which recomputes it; until then
-    // the year is entered from its first month.
-    io.KaisiTukiNo = 1;
-    io.KaisiTuki = io.Kisyu;
+    SetBalanceKind(io, balanceKind);
 
     TZMKANNEN year;
     io.SelectNendo(io.SentakuNendoCode, year);
@@ -87,6 +83,15 @@ TYearOptions SelectFiscalYear(TQZaimuIO& io, int index, int balanceKind)
     return options;
 }
 
+void SetBalanceKind(TQZaimuIO& io, int item)
+{
+    io.ZandakaSyubetu = item == kBalanceTaxExcluded ? 2 : 1;
+    // The balances of the chosen kind tell from which month on the year is entered; the run works it out
+    // again from its sort table.
+    io.KaisiTukiNo = io.FirstInputMonthOfExtract(io.SentakuNendoCode, io.Kisyu.Month());
+    io.KaisiTuki = io.KaisiTukiNo == 1 ? io.Kisyu : TQZaimuIO::InputMonthStart(io.KaisiTukiNo, io.Simebi, io.Kisyu);
+}
+
 void SetFreeCodeDigits(TQZaimuIO& io, int item)
 {
     io.FreeCodeKetasu = item == kFreeCode4 ? 4 : 3;
@@ -99,8 +104,7 @@ void SetFudosanTaikei(TQZaimuIO& io, int item)
 
 std::string JournalFileMessage(const TQZaimuIO& io)
 {
-    const std::filesystem::path zm = FindIgnoringCase(io.CsvDir, "ZM");
-    if (!zm.empty() && !FindFileIgnoringCase(zm, "ZMSIWAKE.CSV").empty())
+    if (!io.JournalFile().empty())
         return {};
     return "ZM仕訳[ZMSIWAKE.CSV]ファイルが無い";
 }

@@ -39,6 +39,8 @@ struct TYearOptions {
 // is that of the balance list. Nothing changes for an index outside the manifest's years.
 TYearOptions SelectFiscalYear(TQZaimuIO& io, int index, int balanceKind = kBalanceNormal);
 
+// The change handler of the balance list: the balance kind and the first input month it implies.
+void SetBalanceKind(TQZaimuIO& io, int item);
 // The change handlers of the free-code and real-estate lists; the real-estate choice is taken when the
 // page is left (kFudosanNone when the list is closed).
 void SetFreeCodeDigits(TQZaimuIO& io, int item);

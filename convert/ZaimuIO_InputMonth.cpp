@@ -2,8 +2,10 @@
 // month. A client who began with the source product during a year has no opening balances, only the
 // running totals of the months before its first journal; those months reach the target as a balance.
 
+#include "common/LineReader.h"
 #include "common/PeriodCalendar.h"
 #include "common/TextHelpers.h"
+#include "convert/ZaimuIO_JournalLines.h"
 #include "convert/ZaimuIO_StepFailure.h"
 #include "convert/ZaimuIO_Statements.h"
 #include "convert/uQZ_ZaimuIO.h"
@@ -56,15 +58,46 @@ std::optional<int> CalendarMonthOf(std::string_view date)
     return static_cast<int>(*month);
 }
 
+// Journals that begin before the balances say input began take precedence: the year's months from the
+// first journal on come as journals.
+int EarlierByFirstJournal(int base, std::optional<int> firstJournalMonth, int firstCalendarMonth)
+{
+    if (!firstJournalMonth)
+        return base;
+    const int number = MonthNumberInYear(*firstJournalMonth, firstCalendarMonth);
+    return number < base ? number : base;
+}
+
 }  // namespace
+
+int TQZaimuIO::FirstInputMonthOfExtract(int code, int firstCalendarMonth) const
+{
+    const int base = FirstMonthByBalances(Zmuchzan, code, std::to_string(ZandakaSyubetu));
+    const std::filesystem::path file = JournalFile();
+    if (base == 1 || file.empty())
+        return base;
+    // The earliest date the sort table would hand the run first: lines of the year with the sort key's
+    // columns, dates with a month, in text order.
+    std::string first;
+    TLineReader reader(file);
+    for (std::string line; reader.Next(line);) {
+        if (journal_lines::YearOf(line) != code)
+            continue;
+        const std::vector<std::string_view> columns = SplitAt(line, ",");
+        if (columns.size() < journal_lines::kKeyColumns)
+            continue;
+        const std::string_view date = columns[journal_lines::kDate];
+        if (CalendarMonthOf(date) && (first.empty() || date < first))
+            first = date;
+    }
+    return EarlierByFirstJournal(base, CalendarMonthOf(first), firstCalendarMonth);
+}
 
 int TQZaimuIO::FirstInputMonth(int code, int firstCalendarMonth)
 {
     const int base = FirstMonthByBalances(Zmuchzan, code, std::to_string(ZandakaSyubetu));
     if (base == 1)
         return base;
-    // Journals that begin before the balances say input began take precedence: the year's months from
-    // the first journal on come as journals.
     try {
         fb::TStatement first(Transaction());
         first.Prepare(convert::sql::kSelectFirstJournalDateOfYear);
@@ -73,10 +106,8 @@ int TQZaimuIO::FirstInputMonth(int code, int firstCalendarMonth)
         // A date whose month is no month cannot place the journal; the next date in order can.
         while (first.Fetch()) {
             const std::optional<int> month = CalendarMonthOf(first.AsString(0));
-            if (!month)
-                continue;
-            const int number = MonthNumberInYear(*month, firstCalendarMonth);
-            return number < base ? number : base;
+            if (month)
+                return EarlierByFirstJournal(base, month, firstCalendarMonth);
         }
     } catch (...) {
         RecordStepFailure("開始月設定：", ReadErrors);

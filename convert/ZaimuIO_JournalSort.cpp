@@ -101,8 +101,7 @@ void TQZaimuIO::DropJournalSortTable()
 void TQZaimuIO::FillJournalSortTable()
 {
     ShowProgress("仕訳をソート中です。");
-    const fs::path zm = FindIgnoringCase(CsvDir, "ZM");
-    const fs::path file = zm.empty() ? fs::path() : FindFileIgnoringCase(zm, "ZMSIWAKE.CSV");
+    const fs::path file = JournalFile();
     if (file.empty())
         return;
     const int years[] = {ZenzenkiNendoCode, ZenkiNendoCode, SentakuNendoCode};

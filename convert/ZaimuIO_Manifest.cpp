@@ -68,7 +68,7 @@ std::string ExtractVersionRefusal(const Tdtmanage& manifest, bool revisedEdition
 {
     if (!revisedEdition || manifest.DBVersion == 1)
         return {};
-    return " 指定されたフォルダは、QuorvelMendalⅢ(Ver3.2.0.1)の抽出データではありません。";
+    return std::string(kExtractVersionRefusalText);
 }
 
 std::string ReadManifest(const fs::path& folder, Tdtmanage& manifest)

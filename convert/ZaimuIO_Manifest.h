@@ -48,6 +48,8 @@ bool IsExtractFolder(const std::filesystem::path& folder);
 // Whether page 1 may go on with a folder whose manifest has been read: the revised edition accepts only
 // extracts of source version 3.2.0.1 (DBVersion 1). Returns the status-panel text when it may not.
 std::string ExtractVersionRefusal(const Tdtmanage& manifest, bool revisedEdition);
+inline constexpr std::string_view kExtractVersionRefusalText =
+    " 指定されたフォルダは、QuorvelMendalⅢ(Ver3.2.0.1)の抽出データではありません。";
 
 // Reads the manifest of an extract folder (a missing one reads as empty) and returns the summary text
 // of wizard page 1 (CR LF lines). Throws TConversionError for a client or year code that is no number.

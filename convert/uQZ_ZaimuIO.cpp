@@ -96,10 +96,15 @@ std::string TQZaimuIO::DateText8(std::string_view text)
                   text.substr(std::min<std::size_t>(6, text.size()), 2));
 }
 
-int TQZaimuIO::CountJournalLines(int yearCode) const
+fs::path TQZaimuIO::JournalFile() const
 {
     const fs::path zm = FindIgnoringCase(CsvDir, "ZM");
-    const fs::path file = zm.empty() ? fs::path() : FindFileIgnoringCase(zm, "ZMSIWAKE.CSV");
+    return zm.empty() ? fs::path() : FindFileIgnoringCase(zm, "ZMSIWAKE.CSV");
+}
+
+int TQZaimuIO::CountJournalLines(int yearCode) const
+{
+    const fs::path file = JournalFile();
     if (file.empty())
         return 0;
     using column::zmsiwake::kTaisyakuKubun;

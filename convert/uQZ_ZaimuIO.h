@@ -143,6 +143,8 @@ public:
     // is missing.
     int CountJournalLines() const { return CountJournalLines(SentakuNendoCode); }
     int CountJournalLines(int yearCode) const;
+    // ZM/ZMSIWAKE.CSV of the extract as found (letter case aside); empty when there is none.
+    std::filesystem::path JournalFile() const;
 
     // ---- Accounts (ZaimuIO_Accounts.cpp, ZaimuIO_CodeIndex.cpp)
     // The code followed by its check digit; "0000" and a read message for a code that is not 3 characters.
@@ -224,6 +226,9 @@ public:
     bool PastJournalsSkipped = false;
     // The number 1-12 of the first month whose data the year enters as journals.
     int FirstInputMonth(int code, int firstCalendarMonth);
+    // The same month worked out from the extract's files alone, before any data database exists: what the
+    // confirmation page tells the operator.
+    int FirstInputMonthOfExtract(int code, int firstCalendarMonth) const;
     // The first day of input month n of a year starting on start with closing day closingDay.
     static TDate InputMonthStart(int n, int closingDay, TDate start);
     // The closing date k months after start (k may be negative).

@@ -296,8 +296,11 @@ TEST_F(ImportRunTest, AYearEnteredFromALaterMonthImportsNoPastYear)
     const TDate third = AddMonthsClamped(2, current.Start);
     std::erase_if(current.Entries, [&](const test::TExtractEntry& entry) { return entry.Date < third; });
     ASSERT_NO_FATAL_FAILURE(Prepare());
+    // What the confirmation page shows before any database exists is what the run then takes.
+    const int previewed = io.FirstInputMonthOfExtract(io.SentakuNendoCode, io.Kisyu.Month());
 
     ASSERT_TRUE(Run()) << Memo();
+    EXPECT_EQ(previewed, 3);
     EXPECT_EQ(io.KaisiTukiNo, 3);
     EXPECT_EQ(io.KaisiTuki, third);
     EXPECT_EQ(Query("SELECT KAISINO FROM ACCDEF1"), 3);
