@@ -164,26 +164,18 @@ private:
     std::string folder_;
 };
 
-// The confirmation page's settings, without the first input month, which the run works out.
+// The confirmation page's settings (its read messages were printed with the extract), the balance kind and
+// the destination's row number.
 void PrintSettings(TOutput& output, const TQZaimuIO& io, const TExtractView& view, const TMainFormPaths& paths,
                    const TDataFolderRow& destination, const std::vector<std::string>& codes)
 {
-    const Tdtmanage& manifest = io.Dtmanage;
-    const std::size_t year = static_cast<std::size_t>(view.YearNumber - 1);
-    output.Line("");
-    output.Line("　　関与コード　　：" + manifest.KanyosakiCodeText);
-    output.Line("　　関与先名　　　：" + manifest.KanyosakiName);
-    output.Line("　　法人個人区分　：" + std::string(ChartKindName(io.ChartKind())));
-    output.Line("　　事業年度　　　：" + manifest.Nendo[year].Label);
-    output.Line("　　締日  　　　　：" + (io.Simebi == 99 ? std::string("99(末日）") : std::to_string(io.Simebi)));
-    output.Line(Format("　　仕訳数　　　　：%d 件", view.Journals[year]));
-    output.Line(Format("　　残高の区分　　：%s", io.ZandakaSyubetu == 2 ? "税抜き" : "通常"));
-    const std::string shown = paths.ServerMode ? paths.ServerHost + ":" + UpperAscii(destination.Path) : UpperAscii(destination.Path);
-    output.Line(Format("　　コンバート先フォルダ=%s (%04d)", DisplayPath(shown, paths.SystemRootKey), destination.Rec));
-    const std::span<const TSpecialAccountRow> rows = SpecialAccountRows(io.HoujinKojin);
-    output.Line("　　[特定科目]");
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        output.Line(Format("　　　　%s [%s]", rows[i].Name, codes[i]));
+    const int journals = view.Journals[static_cast<std::size_t>(view.YearNumber - 1)];
+    std::vector<std::string> lines = ConfirmationLines(io, DestinationShown(paths, destination.Path), codes, journals);
+    lines.insert(lines.begin() + kJournalCountLineIndex + 1,
+                 Format("　　残高の区分　　：%s", io.ZandakaSyubetu == 2 ? "税抜き" : "通常"));
+    for (const std::string& line : lines)
+        output.Line(line);
+    output.Line(Format("　　データフォルダ番号：%04d", destination.Rec));
     output.Line("");
 }
 
@@ -269,7 +261,7 @@ int RunConvert(const TArguments& arguments, TOutput& output)
         return UsageError("--free-code-digits は、フリーコードが５桁または６桁の年度だけ指定できます。");
     if (choices.Fudosan && !report.View.Options.RealEstateChartOpen)
         return UsageError("--chart は、不動産業の個人の年度だけ指定できます。");
-    io.ZandakaSyubetu = choices.BalanceKind == kBalanceTaxExcluded ? 2 : 1;
+    SetBalanceKind(io, choices.BalanceKind);
     SetFreeCodeDigits(io, choices.FreeCodeDigits.value_or(kFreeCode3));
     if (choices.Fudosan)
         SetFudosanTaikei(io, *choices.Fudosan);

@@ -32,9 +32,7 @@ TExtractView LoadExtract(TQZaimuIO& io, const std::string& folder, const std::op
     } catch (const std::exception& error) {   // a manifest or year record whose codes are no numbers
         view.Refusal = error.what();
     }
-    view.ReadMessages = io.ReadErrors;
-    if (const std::string journalFile = JournalFileMessage(io); view.Accepted && !journalFile.empty())
-        view.ReadMessages.push_back(journalFile);
+    view.ReadMessages = view.Accepted ? ExtractReadMessages(io) : io.ReadErrors;
     if (!view.Accepted)
         return view;
     const int years = io.Dtmanage.NendoCount;
@@ -151,16 +149,6 @@ TJson SpecialAccountsJson(const std::vector<TSpecialView>& views)
                       .Set("candidates", std::move(candidates)));
     }
     return json;
-}
-
-std::string_view ChartKindName(int chartKind)
-{
-    switch (chartKind) {
-    case kChartCorporation: return "法人";
-    case kChartIndividualGeneral: return "個人（小売業他）";
-    case kChartIndividualRealEstate: return "個人（不動産）";
-    default: return "";
-    }
 }
 
 }  // namespace qz::cli

@@ -3,6 +3,7 @@
 // fiscal year with the lists page 1 opens for it, the journals of every year, the read messages, and the
 // special accounts page 3 proposes.
 
+#include "app/Confirmation.h"
 #include "app/WizardSpecialAccounts.h"
 #include "app/WizardYear.h"
 #include "cli/Commands.h"
@@ -43,8 +44,5 @@ struct TSpecialView {
 std::vector<TSpecialView> SpecialViews(const TQZaimuIO& io, const std::vector<std::string>& codes);
 void PrintSpecialAccounts(TOutput& output, const std::vector<TSpecialView>& views, bool withCandidates);
 TJson SpecialAccountsJson(const std::vector<TSpecialView>& views);
-
-// "法人", "個人（小売業他）", "個人（不動産）" by the chart kind, as the confirmation page names them.
-std::string_view ChartKindName(int chartKind);
 
 }  // namespace qz::cli
