@@ -203,10 +203,24 @@ bool TPerfectGrid::RowEnabled(int row) const
 
 void TPerfectGrid::ApplyRowFlags(int row)
 {
-    const Qt::ItemFlags flags = RowEnabled(row) ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
-    for (int column = 0; column < columnCount(); ++column)
-        if (QTableWidgetItem* cell = item(row, column))
-            cell->setFlags(flags);
+    const bool enabled = RowEnabled(row);
+    for (int column = 0; column < columnCount(); ++column) {
+        QTableWidgetItem* cell = item(row, column);
+        if (!cell)
+            continue;
+        Qt::ItemFlags flags = enabled ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+        if (enabled && std::find(editableColumns_.begin(), editableColumns_.end(), column) != editableColumns_.end())
+            flags |= Qt::ItemIsEditable;
+        cell->setFlags(flags);
+    }
+}
+
+void TPerfectGrid::SetColumnEditable(int column)
+{
+    editableColumns_.push_back(column);
+    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+    for (int row = 0; row < rowCount(); ++row)
+        ApplyRowFlags(row);
 }
 
 int TPerfectGrid::EnabledRowFrom(int row, int step) const

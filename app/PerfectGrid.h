@@ -67,6 +67,8 @@ public:
     int EnabledRowFrom(int row, int step) const;
 
     void SetColours(const QColor& text, const QColor& background);
+    // The operator may type into the cells of the column (of enabled rows).
+    void SetColumnEditable(int column);
 
 signals:
     void KeyDown(int key, Qt::KeyboardModifiers modifiers);
@@ -85,6 +87,7 @@ private:
     void ApplyRowFlags(int row);
 
     TGroupedHeader* header_;
+    std::vector<int> editableColumns_;
 };
 
 }  // namespace qz

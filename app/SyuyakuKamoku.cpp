@@ -1,5 +1,6 @@
 #include "app/SyuyakuKamoku.h"
 
+#include "app/Fonts.h"
 #include "app/PerfectGrid.h"
 #include "app/QtDialogs.h"
 #include "app/SyuyakuCsv.h"
@@ -35,7 +36,6 @@ constexpr int kGridMinimumHeight = 360;
 // the top of its line.
 
 constexpr const char* kPrintTitle = "集約科目一覧表";
-constexpr const char* kPrintFont = "ＭＳ 明朝";
 constexpr int kTitlePoints = 16;
 constexpr int kTextPoints = 10;
 constexpr int kRowsPerPage = 47;
@@ -85,7 +85,7 @@ double RowTop(int rowOnPage)  // 1-based
 // Sized in the painter's units, so that the page's scale does not apply the printer's resolution twice.
 QFont PrintFont(int points)
 {
-    QFont font(QString::fromUtf8(kPrintFont));
+    QFont font = JapaneseFont(TFontFace::Mincho, points);
     font.setStyleHint(QFont::Serif);
     font.setPixelSize(qRound(points * 254.0 / 72.0));
     return font;

@@ -17,6 +17,8 @@ private slots:
     void progressShowsCaptionAndInfoWithoutCancel();
     void progressTurnsIntoBarWhenTotalIsKnown();
     void messageBoxCarriesSecondLine();
+    void memoLinesKeepEmptyLinesAndReplaceOnlyTheirOwn();
+    void engineMessagesOpenTwoLineBoxes();
 };
 
 class SyuyakuListTest : public QObject {

@@ -1,9 +1,14 @@
 #include "app/QtDialogs.h"
+#include "app/QtUi.h"
 #include "tests/gui/GuiTests.h"
 
 #include <QAbstractButton>
 #include <QDialogButtonBox>
+#include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QTimer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -58,4 +63,42 @@ void QtDialogsTest::messageBoxCarriesSecondLine()
     const auto question = qz::MakeMessageBox(nullptr, qz::TMessageKind::Confirmation, "?");
     QCOMPARE(question->buttons().size(), 2);
     QVERIFY(question->informativeText().isEmpty());
+}
+
+void QtDialogsTest::memoLinesKeepEmptyLinesAndReplaceOnlyTheirOwn()
+{
+    // The confirmation page opens the memo with two empty lines: line 0 for progress, line 1 for the
+    // second completion line.
+    QPlainTextEdit memo;
+    qz::TMemoLines lines(memo);
+    lines.AppendLine("");
+    lines.AppendLine("");
+    lines.AppendLine("前期仕訳\"183件\"を取り込みました。");
+    QCOMPARE(lines.LineCount(), 3);
+    lines.SetLine(0, "・仕訳を書込中です。");
+    lines.SetLine(0, "◎コンバートが完了しました。");
+    QCOMPARE(memo.toPlainText(), QString("◎コンバートが完了しました。\n\n前期仕訳\"183件\"を取り込みました。"));
+    // A text with the product's CR LF breaks counts as its lines; a line beyond the end is added.
+    lines.AppendLine("一行目\r\n二行目");
+    lines.SetLine(6, "七行目");
+    QCOMPARE(lines.LineCount(), 7);
+    QCOMPARE(lines.Line(4), QString("二行目"));
+    QCOMPARE(memo.toPlainText().split('\n').size(), 7);
+}
+
+void QtDialogsTest::engineMessagesOpenTwoLineBoxes()
+{
+    qz::TQtUserInterface ui;
+    QString seen;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        seen = box->text() + "|" + box->informativeText() + "|" + QString::number(box->icon());
+        box->done(QMessageBox::Ok);
+    });
+    ui.ShowMessage(qz::TMessageKind::Error, "選択したフォルダには他オペレータによって財務データが作成されています。\r"
+                                            "データ選択画面に戻って、別の場所を選んで下さい。");
+    QCOMPARE(seen, QString("選択したフォルダには他オペレータによって財務データが作成されています。|"
+                           "データ選択画面に戻って、別の場所を選んで下さい。|%1").arg(int(QMessageBox::Critical)));
 }
