@@ -12,7 +12,7 @@ sample=${1:-corporation}
 
 BUILD_DIR=${QZ_BUILD_DIR:-build}
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$BUILD_DIR" --parallel "$(nproc)" --target qzconvert-cli qz_make_samples qz_templates
+cmake --build "$BUILD_DIR" --parallel "$(nproc)" --target qzconvert-cli qzconvert qzconvert2 qz_make_samples qz_templates
 cli="$repo/$BUILD_DIR/bin/qzconvert-cli"
 
 # A fresh installation each time: the common application data and documents folders of the converter

@@ -9,7 +9,7 @@ PACKAGES=(
   libicu-dev libfmt-dev
   firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils
   firebird3.0-server firebird3.0-examples libboost-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6
   fonts-ipafont fonts-noto-cjk xvfb
 )
 
