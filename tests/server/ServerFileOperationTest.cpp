@@ -82,6 +82,54 @@ TEST_F(ServerFileOperation, FoldersAreTestedMadeAndRemovedOnTheServer)
     EXPECT_EQ(DirectoryTest("MKDIR", " "), 0);
 }
 
+TEST_F(ServerFileOperation, NothingOutsideTheInstallationIsTouched)
+{
+    // Another place on the server's machine: a file the server can read, folders it can write.
+    const TTempFolder outside;
+    const fs::path secret = outside.Path() / "secret.txt";
+    WriteBytes(secret, "secret");
+    fs::create_directories(outside.Path() / "empty");
+    const fs::path data = folder.Path() / "DATA" / "0001";
+    fs::create_directories(data);
+    WriteBytes(data / "qrvacc.fdb", "data");
+    // A ".." escape out of a data folder, and a link inside a data folder pointing out.
+    const std::string escape = (data / ".." / ".." / ".." / outside.Path().filename() / "secret.txt").string();
+    fs::create_directory_symlink(outside.Path(), data / "link");
+    const std::string linked = (data / "link" / "secret.txt").string();
+
+    for (const std::string& path : {secret.string(), escape, linked, std::string("secret.txt")}) {
+        EXPECT_EQ(FileOperation("FEXIST", path), 0) << path;
+        EXPECT_EQ(FileOperation("FCOPY", path, (data / "copy.txt").string()), 0) << path;
+        EXPECT_EQ(FileOperation("FDEL", path), 0) << path;
+    }
+    EXPECT_EQ(FileOperation("FCOPY", (data / "qrvacc.fdb").string(), (outside.Path() / "stolen.fdb").string()), 0);
+    EXPECT_EQ(FileOperation("FCOPY", (data / "qrvacc.fdb").string(), (data / "link" / "stolen.fdb").string()), 0);
+    for (const fs::path& folderOutside : {outside.Path() / "made", data / "link" / "made", data / ".." / ".." / ".." / "made"}) {
+        EXPECT_EQ(DirectoryTest("MKDIR", folderOutside.string()), 0) << folderOutside;
+        EXPECT_FALSE(fs::exists(folderOutside)) << folderOutside;
+    }
+    EXPECT_EQ(DirectoryTest("RMDIR", (outside.Path() / "empty").string()), 0);
+    EXPECT_EQ(DirectoryTest("RMDIR", (data / "link" / "empty").string()), 0);
+
+    EXPECT_EQ(ReadBytes(secret), "secret");
+    EXPECT_TRUE(fs::is_directory(outside.Path() / "empty"));
+    EXPECT_FALSE(fs::exists(data / "copy.txt"));
+    EXPECT_FALSE(fs::exists(outside.Path() / "stolen.fdb"));
+    // The installation's own files are still the procedures' to handle.
+    EXPECT_EQ(FileOperation("FEXIST", (data / "qrvacc.fdb").string()), 1);
+    EXPECT_EQ(FileOperation("FCOPY", (data / "qrvacc.fdb").string(), (data / "copy.fdb").string()), 1);
+}
+
+TEST_F(ServerFileOperation, OnlyTheProgramsUserMayRunTheFileProcedures)
+{
+    fb::TStatement statement(*tr);
+    statement.Prepare("SELECT COUNT(*) FROM RDB$USER_PRIVILEGES WHERE RDB$USER = 'PUBLIC' AND RDB$PRIVILEGE = 'X' "
+                      "AND RDB$RELATION_NAME IN ('FILEOPERATION', 'DIRECTORYTEST')");
+    statement.Open();
+    ASSERT_TRUE(statement.Fetch());
+    EXPECT_EQ(statement.AsInt(0), 0);
+}
+
 TEST_F(ServerFileOperation, ShortNamesAreTheNamesThemselves)
 {
     fb::TStatement statement(*tr);

@@ -3,11 +3,18 @@
 // server's plugins/udr folder). Paths arrive as the UTF-8 bytes of an OCTETS parameter, untouched by any
 // character set of the database (which could not hold every character of a Japanese folder name); every
 // procedure returns one row.
+//
+// The procedures act as the server's own user, and anyone who can attach to the system database can call
+// them: they touch nothing outside the folder of the system database they run in, which holds the data
+// folders of the installation. A path is resolved first (".." and symbolic links taken out), so neither an
+// escape with ".." nor a link inside a data folder pointing out gets past the check; anything else is
+// refused with the failure result.
 
 #define FB_UDR_STATUS_TYPE ::Firebird::ThrowStatusWrapper
 
 #include <firebird/UdrCppEngine.h>
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <string>
@@ -63,15 +70,37 @@ bool IsBlank(const std::string& text)
     return text.find_first_not_of(" \t") == std::string::npos;
 }
 
-bool FileOperation(const std::string& mode, const std::string& path1, const std::string& path2)
+// The installation's folder tree: the folder of the system database, resolved.
+fs::path RootOf(const char* databaseName)
 {
-    if (IsBlank(path1))
+    std::error_code error;
+    const fs::path root = fs::weakly_canonical(fs::path(databaseName ? databaseName : "").parent_path(), error);
+    return error || !root.is_absolute() ? fs::path() : root;
+}
+
+// True when the path, resolved, lies below the root (a folder or file of the installation, not the root
+// itself, which holds the system database).
+bool InsideRoot(const fs::path& root, const std::string& path)
+{
+    if (root.empty() || IsBlank(path) || !fs::path(path).is_absolute())
+        return false;
+    std::error_code error;
+    const fs::path resolved = fs::weakly_canonical(fs::path(path), error);
+    if (error)
+        return false;
+    const auto [rootEnd, pathAt] = std::mismatch(root.begin(), root.end(), resolved.begin(), resolved.end());
+    return rootEnd == root.end() && pathAt != resolved.end();
+}
+
+bool FileOperation(const fs::path& root, const std::string& mode, const std::string& path1, const std::string& path2)
+{
+    if (!InsideRoot(root, path1))
         return false;
     std::error_code error;
     if (mode == "FEXIST")
         return fs::is_regular_file(path1, error);
     if (mode == "FCOPY") {
-        if (IsBlank(path2))
+        if (!InsideRoot(root, path2))
             return false;
         return fs::copy_file(path1, path2, fs::copy_options::overwrite_existing, error) && !error;
     }
@@ -80,9 +109,9 @@ bool FileOperation(const std::string& mode, const std::string& path1, const std:
     return false;
 }
 
-bool DirectoryTest(const std::string& mode, const std::string& path)
+bool DirectoryTest(const fs::path& root, const std::string& mode, const std::string& path)
 {
-    if (IsBlank(path))
+    if (!InsideRoot(root, path))
         return false;
     std::error_code error;
     if (mode == "DEXIST")
@@ -117,7 +146,8 @@ FB_UDR_BEGIN_PROCEDURE(fileoperation)
     {
         const std::string mode = Upper(TextOf(in->mode, in->modeNull));
         out->wboolNull = FB_FALSE;
-        out->wbool = FileOperation(mode, TextOf(in->path1, in->path1Null), TextOf(in->path2, in->path2Null)) ? 1 : 0;
+        out->wbool = FileOperation(RootOf(context->getDatabaseName()), mode, TextOf(in->path1, in->path1Null),
+                                   TextOf(in->path2, in->path2Null)) ? 1 : 0;
         row.Reset();
     }
 
@@ -146,7 +176,7 @@ FB_UDR_BEGIN_PROCEDURE(directorytest)
     {
         const std::string mode = Upper(TextOf(in->mode, in->modeNull));
         out->wboolNull = FB_FALSE;
-        out->wbool = DirectoryTest(mode, TextOf(in->path1, in->path1Null)) ? 1 : 0;
+        out->wbool = DirectoryTest(RootOf(context->getDatabaseName()), mode, TextOf(in->path1, in->path1Null)) ? 1 : 0;
         row.Reset();
     }
 
