@@ -11,6 +11,7 @@ PACKAGES=(
   firebird3.0-server firebird3.0-examples libboost-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6
   fonts-ipafont fonts-noto-cjk xvfb
+  clang libclang-rt-14-dev
 )
 
 if [ "$(id -u)" -eq 0 ]; then SUDO=(); else SUDO=(sudo); fi
