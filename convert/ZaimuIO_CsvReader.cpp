@@ -55,41 +55,52 @@ TDate TExtractRecord::Date(std::size_t column) const
 // ---------------------------------------------------------------------------------------------
 // How each extract file is read
 
+// The most lines a file of each kind may hold, for every year of the extract together (the manifest holds
+// at most 10 years). Each is many times what the largest clients have (10 000 sub-accounts, a few thousand
+// accounts, departments and dictionary entries a year); a file beyond it is damaged or foreign, and reading
+// it whole could exhaust memory.
+constexpr std::size_t kLinesPerYearFile = 1'000;         // one line per year
+constexpr std::size_t kLinesBranchFile = 20'000;         // branches, departments
+constexpr std::size_t kLinesAccountFile = 50'000;        // accounts
+constexpr std::size_t kLinesDictionaryFile = 100'000;    // branch-department pairs, summaries, journal dictionary
+constexpr std::size_t kLinesSubAccountFile = 200'000;    // sub-accounts
+constexpr std::size_t kLinesBalanceFile = 250'000;       // balances per account and sub-account or department
+
 namespace extract {
 
 const TExtractFileSpec Cmkansig{"CM", "cmkansig.CSV", "iittii", 5, false, false, false, 4, 7,
-    "CM関与先資源（項目数<6）：", "CM関与先資源（項目数>6）：", "CM関与先資源[cmkansig.CSV]ファイルが無い", "[01]"};
+    "CM関与先資源（項目数<6）：", "CM関与先資源（項目数>6）：", "CM関与先資源[cmkansig.CSV]ファイルが無い", "[01]", kLinesPerYearFile};
 const TExtractFileSpec Cmhonten{"CM", "cmhonten.CSV", "iittttttttt", 10, false, false, true, 9, 12,
-    "CM本支店（項目数<11）：", "CM本支店（項目数>11）：", "CM本支店[cmhonten.CSV]ファイルが無い", "[02]"};
+    "CM本支店（項目数<11）：", "CM本支店（項目数>11）：", "CM本支店[cmhonten.CSV]ファイルが無い", "[02]", kLinesBranchFile};
 const TExtractFileSpec Cmbumon{"CM", "CMBUMON.CSV", "iittttitttt", 10, false, false, true, 9, 12,
-    "CM部門（項目数<11）：", "CM部門（項目数>11）：", "CM部門[CMBUMON.CSV]ファイルが無い", "[03]"};
+    "CM部門（項目数<11）：", "CM部門（項目数>11）：", "CM部門[CMBUMON.CSV]ファイルが無い", "[03]", kLinesBranchFile};
 const TExtractFileSpec Tadatama{"CM", "tadatama.CSV", "iiddtttttitt", 11, false, false, false, 10, 13,
-    "財務データ管理（項目数<12）：", "財務データ管理（項目数>12）：", "財務データ管理[tadatama.CSV]ファイルが無い", "[04]"};
+    "財務データ管理（項目数<12）：", "財務データ管理（項目数>12）：", "財務データ管理[tadatama.CSV]ファイルが無い", "[04]", kLinesPerYearFile};
 const TExtractFileSpec Zmkannen{"ZM", "ZMKANNEN.CSV",
     "ii" "tttttttttttttttttttttttttttttttttttttttt" "iiiiiiiiiiiiiiii" "ttttt" "i", 63, true, false, false, 62, 65,
-    "（項目数<64）：", "（項目数>64）：", "ZM関与先事業年度[ZMKANNEN.CSV]ファイルが無い", "[05]"};
+    "（項目数<64）：", "（項目数>64）：", "ZM関与先事業年度[ZMKANNEN.CSV]ファイルが無い", "[05]", kLinesPerYearFile};
 const TExtractFileSpec Zmhonkan{"ZM", "ZMHONKAN.CSV", "iitt", 3, false, false, false, 2, 5,
-    "ZM本支店管理部門（項目数<4）：", "ZM本支店管理部門（項目数>4）：", "ZM本支店管理部門[ZMHONKAN.CSV]ファイルが無い", "[06]"};
+    "ZM本支店管理部門（項目数<4）：", "ZM本支店管理部門（項目数>4）：", "ZM本支店管理部門[ZMHONKAN.CSV]ファイルが無い", "[06]", kLinesDictionaryFile};
 const TExtractFileSpec Zmkanjyo{"ZM", "ZMKANJYO.CSV", "ii" "tttttttt" "sss" "tttttttttt" "it", 24, true, false, false, 23, 27,
-    "ZM勘定科目（項目数<25）：", "ZM勘定科目（項目数>26）：", "ZM勘定科目[ZMKANJYO.CSV]ファイルが無い", "[07]"};
+    "ZM勘定科目（項目数<25）：", "ZM勘定科目（項目数>26）：", "ZM勘定科目[ZMKANJYO.CSV]ファイルが無い", "[07]", kLinesAccountFile};
 const TExtractFileSpec Zmryaku{"ZM", "ZMRYAKU.CSV", "iitst", 4, true, false, false, 3, 6,
-    "ZM略号摘要（項目数<5）：", "ZM略号摘要（項目数>5）：", "ZM略号摘要[ZMRYAKU.CSV]ファイルが無い", "[08]"};
+    "ZM略号摘要（項目数<5）：", "ZM略号摘要（項目数>5）：", "ZM略号摘要[ZMRYAKU.CSV]ファイルが無い", "[08]", kLinesDictionaryFile};
 const TExtractFileSpec Zmrensou{"ZM", "ZMRENSOU.CSV", "iittts", 5, true, true, false, 4, 7,
-    "ZM連想摘要（項目数<5）：", "ZM連想摘要（項目数>6）：", "ZM連想摘要[ZMRENSOU.CSV]ファイルが無い", "[09]"};
+    "ZM連想摘要（項目数<5）：", "ZM連想摘要（項目数>6）：", "ZM連想摘要[ZMRENSOU.CSV]ファイルが無い", "[09]", kLinesDictionaryFile};
 const TExtractFileSpec Zmuchzan{"ZM", "ZMUCHZAN.CSV",
     "iitttt" "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", 38, false, false, false, 37, 40,
-    "ZM科目内訳残高（項目数<39）：", "ZM科目内訳残高（項目数>39）：", "ZM科目内訳残高[ZMUCHZAN.CSV]ファイルが無い", "[10]"};
+    "ZM科目内訳残高（項目数<39）：", "ZM科目内訳残高（項目数>39）：", "ZM科目内訳残高[ZMUCHZAN.CSV]ファイルが無い", "[10]", kLinesBalanceFile};
 const TExtractFileSpec Zmbumzan{"ZM", "ZMBUMZAN.CSV",
     "iitttt" "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", 38, false, false, false, 37, 40,
     "ZM科目部門内訳残高（項目数<39）：", "ZM科目部門内訳残高（項目数>39）：", "ZM科目部門内訳残高[ZMBUMZAN.CSV]ファイルが無い",
-    "[11]"};
+    "[11]", kLinesBalanceFile};
 const TExtractFileSpec Zmkesan{"ZM", "ZMKESAN.CSV",
     "ii" "tttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttt", 83, true, false, false,
-    82, 85, "ZM決算書  （項目数<84）：", "ZM決算書  （項目数>84）：", "ZM決算書[ZMKESAN.CSV]ファイルが無い", "[12]"};
+    82, 85, "ZM決算書  （項目数<84）：", "ZM決算書  （項目数>84）：", "ZM決算書[ZMKESAN.CSV]ファイルが無い", "[12]", kLinesPerYearFile};
 const TExtractFileSpec Zmuchiwa{"ZM", "ZMUCHIWA.CSV", "iitttssttttt", 11, true, false, false, 10, 13,
-    "ZM内訳 （項目数<12）：", "ZM内訳 （項目数>12）：", "ZM内訳[ZMUCHIWA.CSV]ファイルが無い", "[13]"};
+    "ZM内訳 （項目数<12）：", "ZM内訳 （項目数>12）：", "ZM内訳[ZMUCHIWA.CSV]ファイルが無い", "[13]", kLinesSubAccountFile};
 const TExtractFileSpec Zmsiwaji{"ZM", "ZMSIWAJI.CSV", "iitttitstttt" "t", 12, true, false, false, 11, 14,
-    "ZM仕訳辞書（項目数<13）：", "ZM仕訳辞書（項目数>13）：", "ZM仕訳辞書[ZMSIWAJI.CSV]ファイルが無い", "[14]"};
+    "ZM仕訳辞書（項目数<13）：", "ZM仕訳辞書（項目数>13）：", "ZM仕訳辞書[ZMSIWAJI.CSV]ファイルが無い", "[14]", kLinesDictionaryFile};
 
 }  // namespace extract
 
@@ -296,7 +307,39 @@ TCell ReadCell(char type, std::string_view raw)
     }
 }
 
+// One line of a file: its record, or an empty record and the message when the line is refused.
+TExtractRecord ReadRecord(const TExtractFileSpec& spec, const std::string& raw, std::vector<std::string>& errors)
+{
+    // Split (and unquote) the bytes first and decode each column on its own, so that a broken double-byte
+    // character can never swallow the comma after it.
+    const std::string unquoted = spec.Quoted ? UnquoteFields(raw, spec.TrailingQuoteVariant) : raw;
+    const std::vector<std::string_view> columns = SplitAt(unquoted, ",");
+    const std::size_t count = columns.size();
+    if (count != spec.SmallerCount && count != spec.Columns.size()) {
+        if (count <= spec.TooFewLimit)
+            errors.push_back(std::string(spec.TooFewText) + ShownLine(raw));
+        else if (count >= spec.TooManyLimit)
+            errors.push_back(std::string(spec.TooManyText) + ShownLine(raw));
+        return {};
+    }
+    std::vector<TExtractValue> values;
+    values.reserve(spec.Columns.size());
+    bool rejected = false;
+    for (std::size_t c = 0; c < spec.Columns.size(); ++c) {
+        TCell cell = ReadCell(spec.Columns[c], c < count ? columns[c] : std::string_view());
+        if (!cell.Problem.empty())
+            errors.push_back(Format("%s（%d列目：%s）：%s", LabelOf(spec), c + 1, cell.Problem, ShownLine(raw)));
+        rejected = rejected || cell.RejectsRecord;
+        values.push_back(std::move(cell.Value));
+    }
+    TExtractRecord record;
+    if (!rejected)
+        record.Values() = std::move(values);
+    return record;
+}
+
 }  // namespace
+
 
 std::vector<TExtractRecord> ReadExtractFile(const fs::path& extractFolder, const TExtractFileSpec& spec,
                                             std::vector<std::string>& errors)
@@ -307,45 +350,37 @@ std::vector<TExtractRecord> ReadExtractFile(const fs::path& extractFolder, const
         errors.emplace_back(spec.MissingText);
         return {};
     }
-    std::vector<std::string> raw;
+    std::vector<TExtractRecord> records;
+    std::vector<std::pair<std::string, int>> order;
     try {
-        raw = LoadRawLines(file);
+        TLineReader reader(file);
+        for (std::string raw;;) {
+            bool tooLong = false;
+            try {
+                if (!reader.Next(raw))
+                    break;
+            } catch (const TLineTooLong&) {
+                tooLong = true;
+            }
+            if (records.size() == spec.MaxLines) {
+                errors.push_back(Format("%s：%d行目で行数の上限（%d行）を超えたため、このファイルを読み込みませんでした。",
+                                        LabelOf(spec), reader.LineNumber(), spec.MaxLines));
+                return {};
+            }
+            if (tooLong) {
+                errors.push_back(Format("%s：%s", LabelOf(spec), LineTooLongText(reader.LineNumber(), kMaxLineBytes)));
+                records.emplace_back();
+                continue;
+            }
+            records.push_back(ReadRecord(spec, raw, errors));
+            if (spec.Ordered && !records.back().Empty())
+                order.emplace_back(Format("%04d%s", records.back().YearCode(), records.back().Text(column::kOrderKey)),
+                                   static_cast<int>(records.size() - 1));
+        }
     } catch (const std::exception& error) {
         // A file that is there but cannot be read is told like a missing one, with the reason.
         errors.push_back(std::string(spec.MissingText) + " " + error.what());
         return {};
-    }
-    std::vector<TExtractRecord> records(raw.size());
-    std::vector<std::pair<std::string, int>> order;
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        // Split (and unquote) the bytes first and decode each column on its own, so that a broken
-        // double-byte character can never swallow the comma after it.
-        const std::string unquoted = spec.Quoted ? UnquoteFields(raw[i], spec.TrailingQuoteVariant) : raw[i];
-        const std::vector<std::string_view> columns = SplitAt(unquoted, ",");
-        const std::size_t count = columns.size();
-        if (count != spec.SmallerCount && count != spec.Columns.size()) {
-            if (count <= spec.TooFewLimit)
-                errors.push_back(std::string(spec.TooFewText) + ShownLine(raw[i]));
-            else if (count >= spec.TooManyLimit)
-                errors.push_back(std::string(spec.TooManyText) + ShownLine(raw[i]));
-            continue;
-        }
-        std::vector<TExtractValue> values;
-        values.reserve(spec.Columns.size());
-        bool rejected = false;
-        for (std::size_t c = 0; c < spec.Columns.size(); ++c) {
-            TCell cell = ReadCell(spec.Columns[c], c < count ? columns[c] : std::string_view());
-            if (!cell.Problem.empty())
-                errors.push_back(Format("%s（%d列目：%s）：%s", LabelOf(spec), c + 1, cell.Problem, ShownLine(raw[i])));
-            rejected = rejected || cell.RejectsRecord;
-            values.push_back(std::move(cell.Value));
-        }
-        if (rejected)
-            continue;
-        records[i].Values() = std::move(values);
-        if (spec.Ordered)
-            order.emplace_back(Format("%04d%s", records[i].YearCode(), records[i].Text(column::kOrderKey)),
-                               static_cast<int>(i));
     }
     if (!spec.Ordered)
         return records;

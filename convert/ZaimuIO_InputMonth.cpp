@@ -77,10 +77,10 @@ int TQZaimuIO::FirstInputMonthOfExtract(int code, int firstCalendarMonth) const
     if (base == 1 || file.empty())
         return base;
     // The earliest date the sort table would hand the run first: lines of the year with the sort key's
-    // columns, dates with a month, in text order.
+    // columns, dates with a month, in text order (a line beyond the reader's limit is not sorted either).
     std::string first;
     TLineReader reader(file);
-    for (std::string line; reader.Next(line);) {
+    for (std::string line; reader.NextWithin(line);) {
         if (journal_lines::YearOf(line) != code)
             continue;
         const std::vector<std::string_view> columns = SplitAt(line, ",");

@@ -5,6 +5,9 @@
 #include "convert/ZaimuIO_Records.h"
 
 #include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace qz::journal_lines {
@@ -34,6 +37,9 @@ inline constexpr int kOtherYear = 255;
 
 inline constexpr std::string_view kWrongColumnCountText = "項目数が不正な仕訳行";
 
+// "yyyymmdd" as "yyyy/mm/dd", taken apart by position whatever the text holds.
+std::string SlashedDate8(std::string_view text);
+
 // Column 1 as a number (0 when it is none); it comes before any quoted text of the line.
 std::int64_t YearOf(std::string_view line);
 
@@ -41,5 +47,49 @@ std::int64_t YearOf(std::string_view line);
 // "yyyy/mm/dd", the summaries with their commas back, "00000" in the sub-account column read as no
 // sub-account (it is the balance files' mark, never a sub-account code).
 int ReadSide(int year, std::string_view line, TZMSIWAKE& side);
+
+// The raw line decoded column by column, so that a broken double-byte pair cannot swallow a comma.
+std::string DecodeByColumn(std::string_view raw);
+
+// A raw line of the journal file as the sort table takes it: the line decoded column by column and the
+// key's columns of the decoded line.
+struct TJournalSortRow {
+    std::int64_t Year = 0;
+    std::string Date, Branch, VoucherCode, Side;
+    std::string Line;
+};
+// Nothing when the line lacks the key's columns: it cannot be sorted, and rows with an empty key would
+// also collide.
+std::optional<TJournalSortRow> JournalSortRow(std::string_view raw);
+
+// Why a row of the sorted journal took no part in an entry.
+enum class TLineFault { WrongColumnCount, Unpaired };
+
+// Pairs the sorted rows of one year into entries: a debit line "1" directly followed by the credit line
+// "2" of the same year, branch, date and voucher code. A row that forms no pair with the next one is left
+// out alone, so one stray line cannot shift every later entry.
+class TJournalPairing {
+public:
+    using TOnPair = std::function<void(TZMSIWAKE&& debit, TZMSIWAKE&& credit)>;
+    using TOnLeftOut = std::function<void(TLineFault fault, const std::string& row)>;
+
+    TJournalPairing(int year, TOnPair onPair, TOnLeftOut onLeftOut);
+    // False once the rows of later years begin (the rows come sorted by year).
+    bool Take(const std::string& row);
+    // A debit line still waiting for its credit line is left out.
+    void Finish();
+
+private:
+    struct TRow {
+        std::string Text;
+        TZMSIWAKE Side;
+    };
+    static bool FormsPair(const TZMSIWAKE& first, const TZMSIWAKE& second);
+
+    int year_;
+    TOnPair onPair_;
+    TOnLeftOut onLeftOut_;
+    std::optional<TRow> pending_;   // a debit line waiting for its credit line
+};
 
 }  // namespace qz::journal_lines

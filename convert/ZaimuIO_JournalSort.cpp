@@ -17,46 +17,6 @@
 
 namespace qz {
 
-namespace journal_lines {
-namespace {
-constexpr std::size_t kFewestColumns = 24;
-constexpr std::size_t kMostColumns = 25;
-constexpr std::string_view kNoSubAccount = "00000";   // the balance files' "no sub-account"
-}  // namespace
-
-std::int64_t YearOf(std::string_view line)
-{
-    const std::size_t first = line.find(',');
-    if (first == std::string_view::npos)
-        return 0;
-    const std::size_t second = line.find(',', first + 1);
-    return TryTextToInt(line.substr(first + 1, second == std::string_view::npos ? second : second - first - 1)).value_or(0);
-}
-
-int ReadSide(int year, std::string_view line, TZMSIWAKE& side)
-{
-    const std::string unquoted = UnquoteFields(line, false);
-    const std::vector<std::string_view> columns = SplitAt(unquoted, ",");
-    if (columns.size() < kFewestColumns)
-        return kTooFewColumns;
-    if (columns.size() > kMostColumns)
-        return kTooManyColumns;
-    if (TryTextToInt(columns[kYear]).value_or(0) != year)
-        return kOtherYear;
-    side.Columns.assign(columns.begin(), columns.end());
-    for (const std::size_t date : {kDate, kSecondDate})
-        side.Columns[date] = TQZaimuIO::DateText8(side.Columns[date]);
-    for (const std::size_t summary : {kSummary, kSecondSummary})
-        std::replace(side.Columns[summary].begin(), side.Columns[summary].end(), ';', ',');
-    if (Trim(side.Columns[kSubAccount]) == kNoSubAccount) {
-        side.Columns[kSubAccount].clear();
-        side.Columns[kSubAccountUser].clear();
-    }
-    return 0;
-}
-
-}  // namespace journal_lines
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -66,21 +26,6 @@ using namespace journal_lines;
 // The work table is committed now and then, so that a long file does not keep one ever-growing change
 // open; more often costs time (every 1000 rows doubles the fill) and gains nothing.
 constexpr int kCommitEvery = 10000;
-
-// The raw line decoded column by column, so that a broken double-byte pair cannot swallow a comma.
-std::string DecodeByColumn(std::string_view raw)
-{
-    std::string line;
-    line.reserve(raw.size() + raw.size() / 2);
-    bool first = true;
-    for (const std::string_view column : SplitAt(raw, ",")) {
-        if (!first)
-            line += ',';
-        line += DecodeCp932(column);
-        first = false;
-    }
-    return line;
-}
 
 }  // namespace
 
@@ -114,22 +59,23 @@ void TQZaimuIO::FillJournalSortTable()
     TLineReader reader(file);
     std::string raw;
     int inserted = 0;
-    while (reader.Next(raw)) {
+    const auto refused = [&](std::size_t lineNumber) {
+        ReadErrors.push_back(Format("  仕訳 %s：%s", file.filename().string(), LineTooLongText(lineNumber, kMaxLineBytes)));
+    };
+    while (reader.NextWithin(raw, refused)) {
         if (Trim(raw).empty() || !imported(YearOf(raw)))
             continue;
-        const std::string line = DecodeByColumn(raw);
-        const std::vector<std::string_view> columns = SplitAt(line, ",");
-        // Without its key the line cannot be sorted; rows with an empty key would also collide.
-        if (columns.size() < kKeyColumns) {
-            ReadErrors.push_back(Format("  仕訳 %s：%s", kWrongColumnCountText, line));
+        const std::optional<TJournalSortRow> row = JournalSortRow(raw);
+        if (!row) {
+            ReadErrors.push_back(Format("  仕訳 %s：%s", kWrongColumnCountText, DecodeByColumn(raw)));
             continue;
         }
-        insert.SetInt("JigyounendoNaibuCD", YearOf(line));
-        insert.SetString("TORIHIKIBI", columns[kDate]);
-        insert.SetString("HonsitenNaibuCD", columns[kBranch]);
-        insert.SetString("DenpyouNaibuCD", columns[kVoucherCode]);
-        insert.SetString("TaisyakuKubun", columns[kSide]);
-        insert.SetString("TEXT", line);
+        insert.SetInt("JigyounendoNaibuCD", row->Year);
+        insert.SetString("TORIHIKIBI", row->Date);
+        insert.SetString("HonsitenNaibuCD", row->Branch);
+        insert.SetString("DenpyouNaibuCD", row->VoucherCode);
+        insert.SetString("TaisyakuKubun", row->Side);
+        insert.SetString("TEXT", row->Line);
         insert.Execute();
         if (++inserted % kCommitEvery == 0)
             transaction.CommitRetaining();

@@ -97,7 +97,11 @@ public:
     TJournalConversion(TQZaimuIO& context, int year, int mode, std::string_view label, const fs::path& file)
         : context_(context), writer_(context.Writer), year_(year), pastYear_(mode != 0),
           endMonth_(AccInfo().KIMATU.Month()), file_(file), out_(file, std::ios::binary | std::ios::trunc),
-          skips_(context, label), today_(TDate::Today().ToText())
+          skips_(context, label), today_(TDate::Today().ToText()),
+          pairing_(year, [this](TZMSIWAKE&& debit, TZMSIWAKE&& credit) { TakePair(std::move(debit), std::move(credit)); },
+                   [this](TLineFault fault, const std::string& row) {
+                       skips_.Add(fault == TLineFault::WrongColumnCount ? kWrongColumnCount : kUnpairedLine, row);
+                   })
     {
         if (!out_)
             throw std::runtime_error(Format("仕訳ファイルを作成できません。<%s>", file.string()));
@@ -106,17 +110,13 @@ public:
     }
 
     // False once the rows of later years begin (the rows come sorted by year).
-    bool Take(const std::string& row);
+    bool Take(const std::string& row) { return pairing_.Take(row); }
     void Finish();
     const std::vector<std::string>& VoucherLines() const { return voucherLines_; }
     bool TransferSeen() const { return !voucherLines_.empty(); }
 
 private:
-    struct TRow {
-        std::string Text;
-        TZMSIWAKE Side;
-    };
-    static bool FormsPair(const TZMSIWAKE& first, const TZMSIWAKE& second);
+    void TakePair(TZMSIWAKE&& debit, TZMSIWAKE&& credit);
     void ConvertPair(const TZMSIWAKE& debit, const TZMSIWAKE& credit);
     void ListUnsupported(const TZMSIWAKE& debit, const TZMSIWAKE& credit, std::string_view debitTax,
                          std::string_view creditTax);
@@ -137,58 +137,26 @@ private:
     std::ofstream out_;
     TSkipReport skips_;
     std::string today_;
-    std::optional<TRow> pending_;   // a debit line waiting for its credit line
+    TJournalPairing pairing_;
     int pairNumber_ = 0;
     bool unsupported_ = false;
     std::vector<std::string> voucherLines_;
 };
 
-bool TJournalConversion::Take(const std::string& row)
+void TJournalConversion::TakePair(TZMSIWAKE&& debit, TZMSIWAKE&& credit)
 {
-    const std::int64_t year = YearOf(row);
-    if (year != year_)
-        return year < year_;
-    TRow current{row, {}};
-    const int result = ReadSide(year_, row, current.Side);
-    if (result == kOtherYear)
-        return true;
-    if (result != 0) {
-        skips_.Add(kWrongColumnCount, row);
-        return true;
-    }
-    if (pending_ && FormsPair(pending_->Side, current.Side)) {
-        context_.DebitLine = std::move(pending_->Side);
-        context_.CreditLine = std::move(current.Side);
-        pending_.reset();
-        ConvertPair(context_.DebitLine, context_.CreditLine);
-        return true;
-    }
-    // Only the first row is left out: the second may begin the next pair, so one lone line cannot shift
-    // every later entry.
-    if (pending_)
-        skips_.Add(kUnpairedLine, pending_->Text);
-    pending_ = std::move(current);
-    return true;
+    context_.DebitLine = std::move(debit);
+    context_.CreditLine = std::move(credit);
+    ConvertPair(context_.DebitLine, context_.CreditLine);
 }
 
 void TJournalConversion::Finish()
 {
-    if (pending_)
-        skips_.Add(kUnpairedLine, pending_->Text);
-    pending_.reset();
+    pairing_.Finish();
     skips_.Finish();
     out_.flush();
     if (!out_)
         throw std::runtime_error(Format("仕訳ファイルに書き込めません。<%s>", file_.string()));
-}
-
-bool TJournalConversion::FormsPair(const TZMSIWAKE& first, const TZMSIWAKE& second)
-{
-    constexpr std::size_t kSameInBoth[] = {kYear, kBranch, kDate, kVoucherCode};
-    if (first.Column(kSide) != "1" || second.Column(kSide) != "2")
-        return false;
-    return std::all_of(std::begin(kSameInBoth), std::end(kSameInBoth),
-                       [&](std::size_t column) { return first.Column(column) == second.Column(column); });
 }
 
 std::string TaxCodeOf(const TZMSIWAKE& side)

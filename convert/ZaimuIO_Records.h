@@ -182,6 +182,7 @@ struct TExtractFileSpec {
     std::string_view TooManyText;
     std::string_view MissingText;
     std::string_view DumpTag;         // "[01]" ... of the error log
+    std::size_t MaxLines;             // a file with more lines is refused whole
 };
 
 namespace extract {

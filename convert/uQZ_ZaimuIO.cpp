@@ -3,10 +3,12 @@
 #include "common/Base64.h"
 #include "common/Cp932.h"
 #include "common/Format.h"
+#include "common/LineReader.h"
 #include "common/SjisText.h"
 #include "common/TextHelpers.h"
 #include "common/Ui.h"
 #include "convert/ZaimuIO_CsvReader.h"
+#include "convert/ZaimuIO_JournalLines.h"
 #include "convert/ZaimuIO_Statements.h"
 #include "db/DataModule.h"
 #include "platform/ShellFolders.h"
@@ -92,8 +94,7 @@ std::string TQZaimuIO::GetFileVersionText(std::string_view key)
 
 std::string TQZaimuIO::DateText8(std::string_view text)
 {
-    return Format("%s/%s/%s", text.substr(0, 4), text.substr(std::min<std::size_t>(4, text.size()), 2),
-                  text.substr(std::min<std::size_t>(6, text.size()), 2));
+    return journal_lines::SlashedDate8(text);
 }
 
 fs::path TQZaimuIO::JournalFile() const
@@ -110,7 +111,8 @@ int TQZaimuIO::CountJournalLines(int yearCode) const
     using column::zmsiwake::kTaisyakuKubun;
     int count = 0;
     TLineReader reader(file);
-    for (std::string line; reader.Next(line);) {
+    // A line beyond the reader's limit is no entry: the sorting of the journal lists it.
+    for (std::string line; reader.NextWithin(line);) {
         // The year code and the debit/credit mark come before any quoted text of the line. The year is
         // compared as the number the conversion reads from it ("019" is year 19; no number reads as 0).
         const std::vector<std::string_view> columns = SplitAt(line, ",");
@@ -134,6 +136,13 @@ void TQZaimuIO::WriteErrorLog(const std::string& text)
         };
         const auto encoded = [&](const std::string& prefix, const std::string& line) {
             encodedBytes(EncodeCp932(prefix), EncodeCp932(line));
+        };
+        // A file's lines as read; a line beyond the reader's limit as its refusal.
+        const auto fileLines = [&](const std::string& prefix, const fs::path& file) {
+            TLineReader reader(file);
+            const auto refused = [&](std::size_t lineNumber) { encoded(prefix, LineTooLongText(lineNumber, kMaxLineBytes)); };
+            for (std::string line; reader.NextWithin(line, refused);)
+                encodedBytes(prefix, line);
         };
 
         std::vector<std::string> head;
@@ -175,8 +184,7 @@ void TQZaimuIO::WriteErrorLog(const std::string& text)
 
         const fs::path manifest = FindFileIgnoringCase(CsvDir, "dtmanage.inf");
         if (!manifest.empty())
-            for (const std::string& line : LoadRawLines(manifest))
-                encodedBytes("[INI]", line);
+            fileLines("[INI]", manifest);
         for (const TExtractFileSpec* spec : {&extract::Cmkansig, &extract::Cmhonten, &extract::Cmbumon, &extract::Tadatama,
                                              &extract::Zmkannen, &extract::Zmhonkan, &extract::Zmkanjyo, &extract::Zmryaku,
                                              &extract::Zmrensou, &extract::Zmuchzan, &extract::Zmbumzan, &extract::Zmkesan,
@@ -185,8 +193,7 @@ void TQZaimuIO::WriteErrorLog(const std::string& text)
             const fs::path found = folder.empty() ? fs::path() : FindFileIgnoringCase(folder, spec->FileName);
             if (found.empty())
                 continue;
-            for (const std::string& line : LoadRawLines(found))
-                encodedBytes(std::string(spec->DumpTag), line);
+            fileLines(std::string(spec->DumpTag), found);
         }
 
         // The journal sort table, while the data database of a run is attached.

@@ -125,5 +125,29 @@ TEST(LineReader, EveryLineEndEndsALineAndNoneIsPartOfIt)
     EXPECT_THROW(TLineReader(folder.Path() / "無い.txt"), std::runtime_error);
 }
 
+TEST(LineReader, ALineBeyondTheLimitIsRefusedAndReadingGoesOnAfterIt)
+{
+    const test::TTempFolder folder;
+    const std::filesystem::path file = folder.Path() / "行.txt";
+    std::ofstream(file, std::ios::binary) << "12345678\r\n123456789\r\nok\n123456789";
+    TLineReader reader(file, 8);
+    std::string line;
+    ASSERT_TRUE(reader.Next(line));
+    EXPECT_EQ(line, "12345678");   // a line of exactly the limit is taken
+    try {
+        reader.Next(line);
+        ADD_FAILURE() << "a line of 9 bytes passed a limit of 8";
+    } catch (const TLineTooLong& refused) {
+        EXPECT_EQ(refused.LineNumber(), 2u);
+        EXPECT_NE(std::string(refused.what()).find("2行目"), std::string::npos) << refused.what();
+    }
+    ASSERT_TRUE(reader.Next(line));
+    EXPECT_EQ(line, "ok");
+    // The last line, without a line end, is refused as well; the caller that passes over refusals hears of it.
+    std::vector<std::size_t> refusedLines;
+    EXPECT_FALSE(reader.NextWithin(line, [&](std::size_t number) { refusedLines.push_back(number); }));
+    EXPECT_EQ(refusedLines, std::vector<std::size_t>{4});
+}
+
 }  // namespace
 }  // namespace qz

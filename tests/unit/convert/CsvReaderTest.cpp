@@ -76,6 +76,33 @@ TEST_F(ExtractReading, ColumnCountsAndTheirMessages)
     EXPECT_EQ(errors[1], "ZM勘定科目（項目数<25）：1,7,10300,103");
 }
 
+TEST_F(ExtractReading, AnOverlongLineIsRefusedAloneAndAFileOfTooManyLinesWhole)
+{
+    const std::string base24 = "1,7,10200,102,10,,,,,,,,預金,1,,,,9901,,9901,,,,0";
+    extract.ExtraLines = {{"ZMKANJYO.CSV", std::string(kMaxLineBytes + 1, 'x')}, {"ZMKANJYO.CSV", EncodeCp932(base24)}};
+    Write();
+    auto accounts = ReadExtract<TZMKANJYO>(folder.Path(), extract::Zmkanjyo, errors);
+    ASSERT_EQ(accounts.size(), 4u);
+    EXPECT_TRUE(accounts[2].Empty());
+    EXPECT_EQ(accounts[3].Text(12), "預金");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("ZM勘定科目[ZMKANJYO.CSV]：3行目"), std::string::npos) << errors[0];
+    EXPECT_NE(errors[0].find(std::to_string(kMaxLineBytes)), std::string::npos) << errors[0];
+
+    // One line more than a file of its kind may hold: nothing of it is taken, and the message says why.
+    const std::size_t limit = extract::Zmkanjyo.MaxLines;
+    std::string lines;
+    for (std::size_t i = 0; i <= limit; ++i)
+        lines += EncodeCp932(base24) + "\r\n";
+    test::WriteBytes(folder.Path() / "ZM" / "ZMKANJYO.CSV", lines);
+    errors.clear();
+    accounts = ReadExtract<TZMKANJYO>(folder.Path(), extract::Zmkanjyo, errors);
+    EXPECT_TRUE(accounts.empty());
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find(std::to_string(limit + 1) + "行目"), std::string::npos) << errors[0];
+    EXPECT_NE(errors[0].find(std::to_string(limit) + "行"), std::string::npos) << errors[0];
+}
+
 TEST_F(ExtractReading, TrailingQuotedFieldDiffersBetweenAbbreviationsAndAssociations)
 {
     extract.ExtraLines = {{"ZMRYAKU.CSV", EncodeCp932("1,7,ｱｲｳ,振込,\"手数,料\"")},

@@ -2,6 +2,7 @@
 
 #include "common/Base64.h"
 #include "common/Cp932.h"
+#include "common/LineReader.h"
 #include "convert/uQZ_ZaimuIO.h"
 #include "platform/SystemDef.h"
 #include "tests/support/ExtractWriter.h"
@@ -124,6 +125,13 @@ TEST_F(ZaimuIOTest, CountsTheDebitLinesOfTheSelectedYear)
         journal << "1,006,00000000,00000001,0,1,x,20240501\r\n";
     }
     EXPECT_EQ(context.CountJournalLines(), 2);
+    // A line beyond the reader's limit is no entry, and the count goes on after it.
+    {
+        std::ofstream journal(folder.Path() / "ZM" / "ZMSIWAKE.CSV", std::ios::binary | std::ios::app);
+        journal << "1,6,00000000,00000002,0,1," << std::string(kMaxLineBytes, 'x') << "\r\n"
+                << "1,6,00000000,00000003,0,1,x,20240502\r\n";
+    }
+    EXPECT_EQ(context.CountJournalLines(), 3);
     fs::remove(folder.Path() / "ZM" / "ZMSIWAKE.CSV");
     EXPECT_EQ(context.CountJournalLines(), 0);
     EXPECT_EQ(TQZaimuIO::DateText8("20250401"), "2025/04/01");
