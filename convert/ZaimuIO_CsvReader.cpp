@@ -68,38 +68,38 @@ constexpr std::size_t kLinesBalanceFile = 250'000;       // balances per account
 
 namespace extract {
 
-const TExtractFileSpec Cmkansig{"CM", "cmkansig.CSV", "iittii", 5, false, false, false, 4, 7,
+const TExtractFileSpec Cmkansig{"CM", "cmkansig.CSV", "iittii", 5, false, false, false,
     "CM関与先資源（項目数<6）：", "CM関与先資源（項目数>6）：", "CM関与先資源[cmkansig.CSV]ファイルが無い", "[01]", kLinesPerYearFile};
-const TExtractFileSpec Cmhonten{"CM", "cmhonten.CSV", "iittttttttt", 10, false, false, true, 9, 12,
+const TExtractFileSpec Cmhonten{"CM", "cmhonten.CSV", "iittttttttt", 10, false, false, true,
     "CM本支店（項目数<11）：", "CM本支店（項目数>11）：", "CM本支店[cmhonten.CSV]ファイルが無い", "[02]", kLinesBranchFile};
-const TExtractFileSpec Cmbumon{"CM", "CMBUMON.CSV", "iittttitttt", 10, false, false, true, 9, 12,
+const TExtractFileSpec Cmbumon{"CM", "CMBUMON.CSV", "iittttitttt", 10, false, false, true,
     "CM部門（項目数<11）：", "CM部門（項目数>11）：", "CM部門[CMBUMON.CSV]ファイルが無い", "[03]", kLinesBranchFile};
-const TExtractFileSpec Tadatama{"CM", "tadatama.CSV", "iiddtttttitt", 11, false, false, false, 10, 13,
+const TExtractFileSpec Tadatama{"CM", "tadatama.CSV", "iiddtttttitt", 11, false, false, false,
     "財務データ管理（項目数<12）：", "財務データ管理（項目数>12）：", "財務データ管理[tadatama.CSV]ファイルが無い", "[04]", kLinesPerYearFile};
 const TExtractFileSpec Zmkannen{"ZM", "ZMKANNEN.CSV",
-    "ii" "tttttttttttttttttttttttttttttttttttttttt" "iiiiiiiiiiiiiiii" "ttttt" "i", 63, true, false, false, 62, 65,
+    "ii" "tttttttttttttttttttttttttttttttttttttttt" "iiiiiiiiiiiiiiii" "ttttt" "i", 63, true, false, false,
     "（項目数<64）：", "（項目数>64）：", "ZM関与先事業年度[ZMKANNEN.CSV]ファイルが無い", "[05]", kLinesPerYearFile};
-const TExtractFileSpec Zmhonkan{"ZM", "ZMHONKAN.CSV", "iitt", 3, false, false, false, 2, 5,
+const TExtractFileSpec Zmhonkan{"ZM", "ZMHONKAN.CSV", "iitt", 3, false, false, false,
     "ZM本支店管理部門（項目数<4）：", "ZM本支店管理部門（項目数>4）：", "ZM本支店管理部門[ZMHONKAN.CSV]ファイルが無い", "[06]", kLinesDictionaryFile};
-const TExtractFileSpec Zmkanjyo{"ZM", "ZMKANJYO.CSV", "ii" "tttttttt" "sss" "tttttttttt" "it", 24, true, false, false, 23, 27,
+const TExtractFileSpec Zmkanjyo{"ZM", "ZMKANJYO.CSV", "ii" "tttttttt" "sss" "tttttttttt" "it", 24, true, false, false,
     "ZM勘定科目（項目数<25）：", "ZM勘定科目（項目数>26）：", "ZM勘定科目[ZMKANJYO.CSV]ファイルが無い", "[07]", kLinesAccountFile};
-const TExtractFileSpec Zmryaku{"ZM", "ZMRYAKU.CSV", "iitst", 4, true, false, false, 3, 6,
+const TExtractFileSpec Zmryaku{"ZM", "ZMRYAKU.CSV", "iitst", 4, true, false, false,
     "ZM略号摘要（項目数<5）：", "ZM略号摘要（項目数>5）：", "ZM略号摘要[ZMRYAKU.CSV]ファイルが無い", "[08]", kLinesDictionaryFile};
-const TExtractFileSpec Zmrensou{"ZM", "ZMRENSOU.CSV", "iittts", 5, true, true, false, 4, 7,
+const TExtractFileSpec Zmrensou{"ZM", "ZMRENSOU.CSV", "iittts", 5, true, true, false,
     "ZM連想摘要（項目数<5）：", "ZM連想摘要（項目数>6）：", "ZM連想摘要[ZMRENSOU.CSV]ファイルが無い", "[09]", kLinesDictionaryFile};
 const TExtractFileSpec Zmuchzan{"ZM", "ZMUCHZAN.CSV",
-    "iitttt" "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", 38, false, false, false, 37, 40,
+    "iitttt" "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", 38, false, false, false,
     "ZM科目内訳残高（項目数<39）：", "ZM科目内訳残高（項目数>39）：", "ZM科目内訳残高[ZMUCHZAN.CSV]ファイルが無い", "[10]", kLinesBalanceFile};
 const TExtractFileSpec Zmbumzan{"ZM", "ZMBUMZAN.CSV",
-    "iitttt" "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", 38, false, false, false, 37, 40,
+    "iitttt" "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", 38, false, false, false,
     "ZM科目部門内訳残高（項目数<39）：", "ZM科目部門内訳残高（項目数>39）：", "ZM科目部門内訳残高[ZMBUMZAN.CSV]ファイルが無い",
     "[11]", kLinesBalanceFile};
 const TExtractFileSpec Zmkesan{"ZM", "ZMKESAN.CSV",
     "ii" "tttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttt", 83, true, false, false,
-    82, 85, "ZM決算書  （項目数<84）：", "ZM決算書  （項目数>84）：", "ZM決算書[ZMKESAN.CSV]ファイルが無い", "[12]", kLinesPerYearFile};
-const TExtractFileSpec Zmuchiwa{"ZM", "ZMUCHIWA.CSV", "iitttssttttt", 11, true, false, false, 10, 13,
+    "ZM決算書  （項目数<84）：", "ZM決算書  （項目数>84）：", "ZM決算書[ZMKESAN.CSV]ファイルが無い", "[12]", kLinesPerYearFile};
+const TExtractFileSpec Zmuchiwa{"ZM", "ZMUCHIWA.CSV", "iitttssttttt", 11, true, false, false,
     "ZM内訳 （項目数<12）：", "ZM内訳 （項目数>12）：", "ZM内訳[ZMUCHIWA.CSV]ファイルが無い", "[13]", kLinesSubAccountFile};
-const TExtractFileSpec Zmsiwaji{"ZM", "ZMSIWAJI.CSV", "iitttitstttt" "t", 12, true, false, false, 11, 14,
+const TExtractFileSpec Zmsiwaji{"ZM", "ZMSIWAJI.CSV", "iitttitstttt" "t", 12, true, false, false,
     "ZM仕訳辞書（項目数<13）：", "ZM仕訳辞書（項目数>13）：", "ZM仕訳辞書[ZMSIWAJI.CSV]ファイルが無い", "[14]", kLinesDictionaryFile};
 
 }  // namespace extract
@@ -316,10 +316,7 @@ TExtractRecord ReadRecord(const TExtractFileSpec& spec, const std::string& raw, 
     const std::vector<std::string_view> columns = SplitAt(unquoted, ",");
     const std::size_t count = columns.size();
     if (count != spec.SmallerCount && count != spec.Columns.size()) {
-        if (count <= spec.TooFewLimit)
-            errors.push_back(std::string(spec.TooFewText) + ShownLine(raw));
-        else if (count >= spec.TooManyLimit)
-            errors.push_back(std::string(spec.TooManyText) + ShownLine(raw));
+        errors.push_back(std::string(count < spec.SmallerCount ? spec.TooFewText : spec.TooManyText) + ShownLine(raw));
         return {};
     }
     std::vector<TExtractValue> values;

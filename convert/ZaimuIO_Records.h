@@ -131,6 +131,7 @@ public:
     std::int64_t YearCode() const { return Int(column::kNendoCode); }
 
     std::vector<TExtractValue>& Values() { return values_; }
+    const std::vector<TExtractValue>& Values() const { return values_; }
 
 private:
     std::vector<TExtractValue> values_;
@@ -167,7 +168,8 @@ struct TZMSIWAKE {
 
 // How a file is read: its path, its column types for the larger accepted count ("i" integer, "t" text,
 // "s" text with ";" turned back into ",", "a" amount, "d" date), the smaller accepted count, whether
-// quoted fields are unquoted, the limits and texts of the messages.
+// quoted fields are unquoted, the texts of the messages (a count below the smaller one is too few, any
+// other count too many), the most lines the file may hold.
 struct TExtractFileSpec {
     std::string_view Folder;          // "CM" or "ZM"
     std::string_view FileName;        // as the program names it; found without regard to letter case
@@ -176,10 +178,8 @@ struct TExtractFileSpec {
     bool Quoted;
     bool TrailingQuoteVariant;        // ZMRENSOU: a line ending in a quote is unquoted too
     bool Ordered;                     // CMHONTEN, CMBUMON: records in byte order of year code and column 3
-    std::size_t TooFewLimit;          // count <= limit: TooFewText
-    std::size_t TooManyLimit;         // count >= limit: TooManyText
-    std::string_view TooFewText;
-    std::string_view TooManyText;
+    std::string_view TooFewText;      // a count below SmallerCount
+    std::string_view TooManyText;     // any other count that is not accepted
     std::string_view MissingText;
     std::string_view DumpTag;         // "[01]" ... of the error log
     std::size_t MaxLines;             // a file with more lines is refused whole

@@ -58,7 +58,7 @@ TEST_F(ExtractReading, AQuotedNameKeepsItsCommaAfterReading)
 TEST_F(ExtractReading, ColumnCountsAndTheirMessages)
 {
     const std::string base24 = "1,7,10200,102,10,,,,,,,,預金,1,,,,9901,,9901,,,,0";  // 24 columns
-    extract.ExtraLines = {{"ZMKANJYO.CSV", EncodeCp932(base24 + ",x,y")},        // 26: rejected silently
+    extract.ExtraLines = {{"ZMKANJYO.CSV", EncodeCp932(base24 + ",x,y")},        // 26: too many as well
                           {"ZMKANJYO.CSV", EncodeCp932(base24 + ",x,y,z")},      // 27: too many
                           {"ZMKANJYO.CSV", EncodeCp932("1,7,10300,103")},        // 4: too few
                           {"ZMKANJYO.CSV", EncodeCp932(base24)}};
@@ -71,9 +71,11 @@ TEST_F(ExtractReading, ColumnCountsAndTheirMessages)
     EXPECT_EQ(accounts[2].YearCode(), 0);  // an empty slot matches no year
     EXPECT_EQ(accounts[5].Text(12), "預金");
     EXPECT_EQ(accounts[5].Text(24), "");   // the optional last column of the smaller count
-    ASSERT_EQ(errors.size(), 2u);
-    EXPECT_EQ(errors[0], "ZM勘定科目（項目数>26）：" + base24 + ",x,y,z");
-    EXPECT_EQ(errors[1], "ZM勘定科目（項目数<25）：1,7,10300,103");
+    // No count that is not accepted goes unheard, not even the one between the two limits of the messages.
+    ASSERT_EQ(errors.size(), 3u);
+    EXPECT_EQ(errors[0], "ZM勘定科目（項目数>26）：" + base24 + ",x,y");
+    EXPECT_EQ(errors[1], "ZM勘定科目（項目数>26）：" + base24 + ",x,y,z");
+    EXPECT_EQ(errors[2], "ZM勘定科目（項目数<25）：1,7,10300,103");
 }
 
 TEST_F(ExtractReading, AnOverlongLineIsRefusedAloneAndAFileOfTooManyLinesWhole)

@@ -26,7 +26,7 @@ const fs::path kSamples = QZ_TEST_SAMPLES_DIR;
 
 // The journal file read with the same splitting rules (25 columns, quoted summaries).
 const TExtractFileSpec kJournal{"ZM", "ZMSIWAKE.CSV", "iittit" "ttttttttttt" "a" "ttttttt", 24, true, false, false,
-                                23, 26, "", "", "", "", 100'000};
+                                "", "", "", "", 100'000};
 namespace journal {
 constexpr std::size_t kBranch = 2, kVoucher = 3, kSide = 5, kDate = 7, kAccount = 13, kSubUserCode = 14, kSub = 15,
                       kAmount = 17;
