@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <limits>
 
 namespace qz {
 namespace {
@@ -173,6 +174,9 @@ std::optional<TEntryTax> ComputeEntryTax(const TTaxInput& input)
         if (!exclusiveTax)
             return std::nullopt;
         gross = amount + *exclusiveTax;
+        // The gross is stored as money: an amount near the type's limit has no room left for its tax.
+        if (gross > std::numeric_limits<std::int64_t>::max() / TMoney::kScale)
+            return std::nullopt;
     }
     const auto side = [&](TTaxKind kind) -> std::optional<TSideTax> {
         if (kind == Untaxed)

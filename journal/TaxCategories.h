@@ -94,7 +94,7 @@ struct TEntryTax {
 };
 
 // Nothing when the tax cannot be computed (no rate for the date, an unknown rounding or calculation code,
-// a given tax below 0 or above the amount).
+// a given tax below 0 or above the amount, a tax-exclusive amount whose gross the money type cannot hold).
 std::optional<TEntryTax> ComputeEntryTax(const TTaxInput& input);
 
 }  // namespace qz

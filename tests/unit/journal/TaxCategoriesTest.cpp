@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace qz {
 namespace {
 
@@ -123,6 +125,10 @@ TEST(EntryTax, WhatCannotBeComputed)
     unknownRounding.SalesRounding = 3;
     EXPECT_EQ(ComputeEntryTax(unknownRounding), std::nullopt);
     EXPECT_EQ(ComputeEntryTax(Sale(1000, 4, TDate::Ymd(2015, 6, 1))), std::nullopt);
+    // The largest amount the money type holds leaves no room for the tax added to a tax-exclusive amount.
+    const std::int64_t largest = std::numeric_limits<std::int64_t>::max() / TMoney::kScale;
+    EXPECT_EQ(ComputeEntryTax(Sale(largest, 1, TDate::Ymd(2015, 6, 1))), std::nullopt);
+    EXPECT_TRUE(ComputeEntryTax(Sale(largest, 0, TDate::Ymd(2015, 6, 1))));   // tax-inclusive: the gross is the amount
 
     // Without a taxed side nothing needs a rate: the amount is the net of both sides.
     TTaxInput untaxed = Sale(1000, 0, TDate::Ymd(1988, 6, 1));
