@@ -3,6 +3,7 @@
 #include "common/Cp932.h"
 #include "common/Utf8.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <utility>
 
@@ -90,6 +91,21 @@ std::string FixLeft(std::string_view text, int n)
 std::string CutSjis(std::string_view text, int n)
 {
     return static_cast<int>(SjisLength(text)) <= n ? std::string(text) : FixLeft(text, n);
+}
+
+std::string MidSjis(std::string_view text, int start, int n)
+{
+    const int end = start + std::max(n, 0);
+    std::string out;
+    int position = 0;
+    ForEachChar(text, [&](std::string_view piece, int width) {
+        const int from = std::max(position, start), to = std::min(position + width, end);
+        if (from < to)
+            out += to - from == width ? std::string(piece) : std::string(static_cast<std::size_t>(to - from), ' ');
+        position += width;
+        return position < end;
+    });
+    return out;
 }
 
 std::string FixRight(std::string_view text, int n)

@@ -28,6 +28,9 @@ std::string FixLeft(std::string_view text, int n);
 // The first n CP932 bytes of the text (no padding); a double-byte character that would be split becomes a
 // blank, so the result never ends in half a character.
 std::string CutSjis(std::string_view text, int n);
+// The CP932 bytes start to start + n - 1 (from 0) of the text, fewer where the text ends; a double-byte
+// character cut at either end becomes a blank.
+std::string MidSjis(std::string_view text, int start, int n);
 // The last n CP932 bytes of the text, padded with blanks on the left; a double-byte character that
 // would be split becomes a blank.
 std::string FixRight(std::string_view text, int n);

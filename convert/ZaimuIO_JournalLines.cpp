@@ -34,8 +34,7 @@ std::string DecodeByColumn(std::string_view raw)
 
 std::string SlashedDate8(std::string_view text)
 {
-    return Format("%s/%s/%s", text.substr(0, 4), text.substr(std::min<std::size_t>(4, text.size()), 2),
-                  text.substr(std::min<std::size_t>(6, text.size()), 2));
+    return Format("%s/%s/%s", MidSjis(text, 0, 4), MidSjis(text, 4, 2), MidSjis(text, 6, 2));
 }
 
 std::int64_t YearOf(std::string_view line)

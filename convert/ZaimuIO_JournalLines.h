@@ -37,7 +37,8 @@ inline constexpr int kOtherYear = 255;
 
 inline constexpr std::string_view kWrongColumnCountText = "項目数が不正な仕訳行";
 
-// "yyyymmdd" as "yyyy/mm/dd", taken apart by position whatever the text holds.
+// "yyyymmdd" as "yyyy/mm/dd", taken apart at CP932 byte positions whatever the text holds (a character
+// split there becomes a blank, so that a broken date never becomes broken text).
 std::string SlashedDate8(std::string_view text);
 
 // Column 1 as a number (0 when it is none); it comes before any quoted text of the line.

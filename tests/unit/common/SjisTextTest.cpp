@@ -26,6 +26,15 @@ TEST(SjisText, FixRightKeepsTheLastBytes)
     EXPECT_EQ(FixRight("売上高", 3), " 高");  // the second half of 上 would be left over
 }
 
+TEST(SjisText, MidSjisTakesBytesAndBlanksACharacterCutAtEitherEnd)
+{
+    EXPECT_EQ(MidSjis("20250401", 4, 2), "04");
+    EXPECT_EQ(MidSjis("A売上高", 2, 3), " 上");   // byte 2 is the second half of 売
+    EXPECT_EQ(MidSjis("A売上高", 1, 3), "売 ");   // byte 4 is the first half of 上
+    EXPECT_EQ(MidSjis("ｶﾌﾞ", 1, 5), "ﾌﾞ");       // the text ends first
+    EXPECT_EQ(MidSjis("abc", 5, 2), "");
+}
+
 TEST(SjisText, SpaceStringHasAnUpperLimit)
 {
     EXPECT_EQ(SpaceString(3), "   ");

@@ -135,6 +135,8 @@ TEST_F(ZaimuIOTest, CountsTheDebitLinesOfTheSelectedYear)
     fs::remove(folder.Path() / "ZM" / "ZMSIWAKE.CSV");
     EXPECT_EQ(context.CountJournalLines(), 0);
     EXPECT_EQ(TQZaimuIO::DateText8("20250401"), "2025/04/01");
+    // Taken apart at CP932 bytes: a character cut there is a blank, never half a UTF-8 sequence.
+    EXPECT_EQ(TQZaimuIO::DateText8("202年0401"), "202 / 0/40");
 }
 
 TEST_F(ZaimuIOTest, TheErrorLogHoldsThePlainHeadAndTheDoublyEncodedDump)
