@@ -78,6 +78,12 @@ void CheckCuts(std::string_view bytes, int width)
     // The cut is the text's start, with at most its last character made a blank.
     const std::size_t kept = cut.size() > 0 && cut.back() == ' ' ? cut.size() - 1 : cut.size();
     Check(text.compare(0, kept, cut, 0, kept) == 0, "a cut is the start of the text", cut);
+    // A middle part is exactly as wide as the bytes it covers.
+    const int start = width / 3;
+    const std::string mid = MidSjis(text, start, width);
+    Check(fuzz::IsUtf8(mid), "a middle part splits no character", mid);
+    const auto covered = std::clamp<std::int64_t>(static_cast<std::int64_t>(SjisLength(text)) - std::max(start, 0), 0, std::max(width, 0));
+    Check(SjisLength(mid) == static_cast<std::size_t>(covered), "a middle part is as wide as the bytes it covers", mid);
     if (width >= 0 && width <= 510) {
         Check(SjisLength(FixLeft(text, width)) == static_cast<std::size_t>(width), "FixLeft gives the width asked");
         Check(SjisLength(FixRight(text, width)) == static_cast<std::size_t>(width), "FixRight gives the width asked");
