@@ -4,6 +4,7 @@
 #include "common/Format.h"
 #include "common/SjisText.h"
 #include "common/TextHelpers.h"
+#include "common/Utf8.h"
 #include "convert/ZaimuIO_CsvReader.h"
 
 #include <algorithm>
@@ -83,6 +84,16 @@ std::optional<TJournalSortRow> JournalSortRow(std::string_view raw)
     return row;
 }
 
+bool FitsSortTable(const TJournalSortRow& row)
+{
+    constexpr std::size_t kKeyCharacters = 8, kSideCharacters = 1, kLineCharacters = 300;
+    const auto fits = [](std::string_view text, std::size_t characters) {
+        return text.size() <= characters && std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    };
+    return fits(row.Date, kKeyCharacters) && fits(row.Branch, kKeyCharacters) && fits(row.VoucherCode, kKeyCharacters) &&
+           fits(row.Side, kSideCharacters) && CodePointCount(row.Line) <= kLineCharacters;
+}
+
 TJournalPairing::TJournalPairing(int year, TOnPair onPair, TOnLeftOut onLeftOut)
     : year_(year), onPair_(std::move(onPair)), onLeftOut_(std::move(onLeftOut))
 {
@@ -95,10 +106,8 @@ bool TJournalPairing::Take(const std::string& row)
         return year < year_;
     TRow current{row, {}};
     const int result = ReadSide(year_, row, current.Side);
-    if (result == kOtherYear)
-        return true;
     if (result != 0) {
-        onLeftOut_(TLineFault::WrongColumnCount, row);
+        onLeftOut_(result == kOtherYear ? TLineFault::UnreadableYear : TLineFault::WrongColumnCount, row);
         return true;
     }
     if (pending_ && FormsPair(pending_->Side, current.Side)) {

@@ -63,8 +63,15 @@ struct TJournalSortRow {
 // also collide.
 std::optional<TJournalSortRow> JournalSortRow(std::string_view raw);
 
-// Why a row of the sorted journal took no part in an entry.
-enum class TLineFault { WrongColumnCount, Unpaired };
+// Whether the sort table's columns hold the row: each key text at most 8 ASCII characters (the side 1), the
+// line at most 300 characters. The database would refuse any other row, and with it the whole run.
+bool FitsSortTable(const TJournalSortRow& row);
+inline constexpr std::string_view kUnsortableLineText = "日付・本支店・伝票・貸借の項目または行が長すぎる仕訳行";
+inline constexpr std::string_view kDuplicateLineText = "日付・本支店・伝票・貸借が他の行と重なる仕訳行";
+
+// Why a row of the sorted journal took no part in an entry: its column count, no partner, or a year column
+// that reads as another year once the line is unquoted (a quoted year: the row was sorted by the raw text).
+enum class TLineFault { WrongColumnCount, Unpaired, UnreadableYear };
 
 // Pairs the sorted rows of one year into entries: a debit line "1" directly followed by the credit line
 // "2" of the same year, branch, date and voucher code. A row that forms no pair with the next one is left

@@ -26,6 +26,7 @@ using namespace journal_lines;
 // The work table is committed now and then, so that a long file does not keep one ever-growing change
 // open; more often costs time (every 1000 rows doubles the fill) and gains nothing.
 constexpr int kCommitEvery = 10000;
+constexpr std::int64_t kUniqueKeyViolation = 335544665;   // isc_unique_key_violation
 
 }  // namespace
 
@@ -70,13 +71,28 @@ void TQZaimuIO::FillJournalSortTable()
             ReadErrors.push_back(Format("  仕訳 %s：%s", kWrongColumnCountText, DecodeByColumn(raw)));
             continue;
         }
+        // A row the table cannot take is left out and told, as a line of a wrong column count is: the
+        // database would refuse it and fail the whole run.
+        if (!FitsSortTable(*row)) {
+            ReadErrors.push_back(Format("  仕訳 %s：%s", kUnsortableLineText, row->Line));
+            continue;
+        }
         insert.SetInt("JigyounendoNaibuCD", row->Year);
         insert.SetString("TORIHIKIBI", row->Date);
         insert.SetString("HonsitenNaibuCD", row->Branch);
         insert.SetString("DenpyouNaibuCD", row->VoucherCode);
         insert.SetString("TaisyakuKubun", row->Side);
         insert.SetString("TEXT", row->Line);
-        insert.Execute();
+        try {
+            insert.Execute();
+        } catch (const fb::TFbError& error) {
+            // The key is the table's primary key: a second line with the same key is a damaged file. The
+            // refused insert leaves the transaction as it was.
+            if (error.Code() != kUniqueKeyViolation)
+                throw;
+            ReadErrors.push_back(Format("  仕訳 %s：%s", kDuplicateLineText, row->Line));
+            continue;
+        }
         if (++inserted % kCommitEvery == 0)
             transaction.CommitRetaining();
     }

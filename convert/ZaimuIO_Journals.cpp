@@ -34,13 +34,14 @@ constexpr std::string_view kCodeWorkHeader = "  日付       借方(借消) 貸�
 
 // Why a line or a pair of the journal file was left out. Left-out pairs are also listed on the progress
 // list: they are entries the operator has to look at, where a left-out line is a fault of the file.
-enum TSkip { kWrongColumnCount, kUnpairedLine, kClosingOfOtherMonth, kNoAmount, kSkipKinds };
+enum TSkip { kWrongColumnCount, kUnpairedLine, kUnreadableYear, kClosingOfOtherMonth, kNoAmount, kSkipKinds };
 struct TSkipReason {
     std::string_view Text;
     bool ListedInProgress;
 };
 constexpr TSkipReason kSkipReasons[kSkipKinds] = {{kWrongColumnCountText, false},
                                                   {"借方・貸方の対にならない仕訳行", false},
+                                                  {"年度が読めない仕訳行", false},
                                                   {"決算月以外の決算整理仕訳", true},
                                                   {"金額が0または数値でない仕訳", true}};
 
@@ -52,6 +53,9 @@ std::string QuotedSummary(std::string_view text, int bytes)
     std::replace(cleaned.begin(), cleaned.end(), '"', '\'');
     return "\"" + CutSjis(cleaned, bytes) + "\"";
 }
+
+// The reason of each line the pairing leaves out, by TLineFault.
+constexpr TSkip kSkipOf[] = {kWrongColumnCount, kUnpairedLine, kUnreadableYear};
 
 // The lines and pairs left out while converting one year, listed as they come and counted at the end.
 class TSkipReport {
@@ -99,9 +103,7 @@ public:
           endMonth_(AccInfo().KIMATU.Month()), file_(file), out_(file, std::ios::binary | std::ios::trunc),
           skips_(context, label), today_(TDate::Today().ToText()),
           pairing_(year, [this](TZMSIWAKE&& debit, TZMSIWAKE&& credit) { TakePair(std::move(debit), std::move(credit)); },
-                   [this](TLineFault fault, const std::string& row) {
-                       skips_.Add(fault == TLineFault::WrongColumnCount ? kWrongColumnCount : kUnpairedLine, row);
-                   })
+                   [this](TLineFault fault, const std::string& row) { skips_.Add(kSkipOf[static_cast<int>(fault)], row); })
     {
         if (!out_)
             throw std::runtime_error(Format("仕訳ファイルを作成できません。<%s>", file.string()));

@@ -27,14 +27,14 @@ std::vector<TJournalSortRow> SortRows(const std::filesystem::path& file)
         if (Trim(raw).empty())
             continue;
         std::optional<TJournalSortRow> row = JournalSortRow(raw);
-        if (!row)
-            continue;
+        if (!row || !FitsSortTable(*row))
+            continue;   // told by the sorting, never inserted
         Check(fuzz::IsUtf8(row->Line), "the sort row's text is UTF-8", row->Line);
         // The row goes to the database as CP932: what was decoded encodes again, byte for byte as wide.
         Check(EncodeCp932(row->Line).size() == raw.size(), "the sort row's text is as wide as the line", row->Line);
         rows.push_back(std::move(*row));
     }
-    // The table's primary key: one row per key, in key order.
+    // The table's primary key: one row per key (a second one is told by the sorting), in key order.
     const auto key = [](const TJournalSortRow& row) { return std::tie(row.Year, row.Date, row.Branch, row.VoucherCode, row.Side); };
     std::stable_sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) { return key(a) < key(b); });
     rows.erase(std::unique(rows.begin(), rows.end(), [&](const auto& a, const auto& b) { return key(a) == key(b); }), rows.end());

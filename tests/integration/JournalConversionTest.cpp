@@ -5,7 +5,9 @@
 #include "common/Cp932.h"
 #include "common/Format.h"
 #include "common/LineBlock.h"
+#include "common/LineReader.h"
 #include "common/TextHelpers.h"
+#include "convert/ZaimuIO_JournalLines.h"
 #include "convert/uQZ_ZaimuIO.h"
 #include "db/Settings.h"
 #include "journal/SiwakeLine.h"
@@ -247,6 +249,38 @@ TEST_F(JournalConversion, OneUnpairedLineIsSkippedAloneAndCounted)
     EXPECT_TRUE(Listed("当期仕訳：借方・貸方の対にならない仕訳行 1件を取り込みませんでした。"));
     EXPECT_TRUE(Listed("当期仕訳：項目数が不正な仕訳行 1件を取り込みませんでした。"));
     EXPECT_NE(context.ReadErrorText().find(raw[2]), std::string::npos);
+}
+
+TEST_F(JournalConversion, LinesTheSortTableCannotHoldAreListedAndTheOthersConverted)
+{
+    std::string kanji;
+    for (int k = 0; k < 150; ++k)
+        kanji += "売";   // a line within 300 characters, though beyond 300 bytes
+    const std::vector<TEntry> entries = {
+        {.Debit = {"10100"}, .Credit = {"41100"}, .Amount = "100"},
+        {.Debit = {"10100"}, .Credit = {"41100"}, .Amount = "200", .Text = std::string(300, 'x')},   // over 300 characters
+        {.Debit = {"10100"}, .Credit = {"41100"}, .Amount = "300", .Voucher = "123456789"},           // a 9-character key
+        {.Debit = {"10100"}, .Credit = {"41100"}, .Amount = "400", .Date = "２０２５０４１０"},         // a key ASCII cannot hold
+        {.Debit = {"10100"}, .Credit = {"41100"}, .Amount = "500", .Text = kanji},
+    };
+    std::vector<std::string> raw;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        for (const std::string& line : LinesOf(entries[i], static_cast<int>(i) + 1))
+            raw.push_back(line);
+    raw.push_back(raw[0]);                                            // the first entry's debit line again
+    raw.push_back("101,7," + std::string(kMaxLineBytes, '0'));        // beyond the reader's limit
+    WriteJournalFile(raw);
+
+    const auto converted = Convert();
+    ASSERT_EQ(converted.size(), 2u);
+    EXPECT_EQ(converted[0][kAmount], "100");
+    EXPECT_EQ(converted[1][kAmount], "500");
+    const std::string errors = context.ReadErrorText();
+    for (const std::size_t refused : {2, 3, 4, 5, 6, 7})
+        EXPECT_NE(errors.find(std::string(journal_lines::kUnsortableLineText) + "：" + raw[refused]), std::string::npos)
+            << raw[refused];
+    EXPECT_NE(errors.find(std::string(journal_lines::kDuplicateLineText) + "：" + raw[0]), std::string::npos) << errors;
+    EXPECT_NE(errors.find(LineTooLongText(raw.size(), kMaxLineBytes)), std::string::npos) << errors;
 }
 
 TEST_F(JournalConversion, AmountsTheImportRefusesAreSkippedAndListed)
