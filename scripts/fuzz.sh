@@ -8,8 +8,10 @@
 #                               or sanitizer report is written to fuzz/regressions/<target>/ and fails the run.
 #   scripts/fuzz.sh --replay    runs each target once over its seeds and regression inputs (CI).
 #
-# QZ_FUZZ_BUILD_DIR (default build-fuzz) and QZ_FUZZ_BUILD_JOBS (default: every core) steer the build; the
-# targets' files go to a private folder below /dev/shm (else the temp folder), removed at the end.
+# It installs what the project needs first (scripts/install-deps.sh: clang and its fuzzer and sanitizer
+# runtimes among it). QZ_FUZZ_BUILD_DIR (default build-fuzz) and QZ_FUZZ_BUILD_JOBS (default: every core)
+# steer the build; the targets' files go to a private folder below /dev/shm (else the temp folder), removed
+# at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
@@ -24,6 +26,8 @@ case "${1:-}" in
   *) seconds=$1 ;;
 esac
 [ $# -le 1 ] || usage
+
+./scripts/install-deps.sh
 
 build_dir=${QZ_FUZZ_BUILD_DIR:-build-fuzz}
 cmake -S . -B "$build_dir" -G Ninja -DQZ_FUZZ=ON >/dev/null
