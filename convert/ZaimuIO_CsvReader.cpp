@@ -337,7 +337,6 @@ TExtractRecord ReadRecord(const TExtractFileSpec& spec, const std::string& raw, 
 
 }  // namespace
 
-
 std::vector<TExtractRecord> ReadExtractFile(const fs::path& extractFolder, const TExtractFileSpec& spec,
                                             std::vector<std::string>& errors)
 {

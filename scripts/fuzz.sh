@@ -7,6 +7,7 @@
 #                               fuzz/corpus/<target> and the regression inputs of fuzz/regressions/<target>. A crash
 #                               or sanitizer report is written to fuzz/regressions/<target>/ and fails the run.
 #   scripts/fuzz.sh --replay    runs each target once over its seeds and regression inputs (CI).
+#   Target names after either (fuzz_manifest, ...) run those targets alone.
 #
 # It installs what the project needs first (scripts/install-deps.sh: clang and its fuzzer and sanitizer
 # runtimes among it). QZ_FUZZ_BUILD_DIR (default build-fuzz) and QZ_FUZZ_BUILD_JOBS (default: every core)
@@ -16,16 +17,23 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
 
-usage() { echo "usage: scripts/fuzz.sh [SECONDS | --replay]" >&2; exit 2; }
+usage() { echo "usage: scripts/fuzz.sh [SECONDS | --replay] [TARGET...]" >&2; exit 2; }
 mode=run
 seconds=60
 case "${1:-}" in
-  --replay) mode=replay ;;
-  "") ;;
+  --replay) mode=replay; shift ;;
+  "" | fuzz_*) ;;
   *[!0-9]* | 0) usage ;;
-  *) seconds=$1 ;;
+  *) seconds=$1; shift ;;
 esac
-[ $# -le 1 ] || usage
+# The targets named, else every target (each has its seeds in fuzz/corpus/).
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+  for seeds in fuzz/corpus/*/; do targets+=("$(basename "$seeds")"); done
+fi
+for target in "${targets[@]}"; do
+  [ -d "fuzz/corpus/$target" ] || { echo "fuzz.sh: no fuzz target $target (fuzz/corpus/$target is missing)" >&2; exit 2; }
+done
 
 ./scripts/install-deps.sh
 
@@ -48,8 +56,8 @@ dictionary_of() {
 }
 
 failed=()
-for seeds in fuzz/corpus/*/; do
-  target=$(basename "$seeds")
+for target in "${targets[@]}"; do
+  seeds=fuzz/corpus/$target
   regressions=fuzz/regressions/$target
   log=$build_dir/logs/$target.log
   if [ "$mode" = replay ]; then
