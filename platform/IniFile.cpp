@@ -48,6 +48,9 @@ TIniFile::TIniFile(std::filesystem::path path) : path_(std::move(path))
     std::error_code error;
     if (!std::filesystem::is_regular_file(path_, error))
         return;
+    if (const std::uintmax_t size = std::filesystem::file_size(path_, error); !error && size > kMaxIniFileBytes)
+        throw std::runtime_error(Format("設定ファイルが大きすぎるため読み込みませんでした（%dバイト、上限%dバイト）。<%s>", size,
+                                        kMaxIniFileBytes, path_.string()));
     std::ifstream file(path_, std::ios::binary);
     if (!file)
         throw FileError("設定ファイルを読み込めません。", path_);

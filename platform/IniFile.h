@@ -2,6 +2,7 @@
 // Ini files in CP932 as the target product and the tool keep them. Lines are held as their raw bytes,
 // so writing one key leaves every other line exactly as it was.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -10,10 +11,14 @@
 
 namespace qz {
 
+// The largest ini file read. The program's ini files hold a few hundred bytes; a far larger file is no ini
+// file of ours (a manifest chosen by mistake, a damaged file), and it is not held whole.
+inline constexpr std::uintmax_t kMaxIniFileBytes = 1024 * 1024;
+
 class TIniFile {
 public:
     // Reads the whole file when it exists; a missing file is an empty ini.
-    // Throws std::runtime_error when an existing file cannot be read.
+    // Throws std::runtime_error when an existing file cannot be read or is larger than kMaxIniFileBytes.
     explicit TIniFile(std::filesystem::path path);
 
     bool FileExists() const { return exists_; }

@@ -25,6 +25,22 @@ TEST(IniFile, ReadsValuesWithoutRegardToLetterCase)
     EXPECT_EQ(ini.ReadSectionValues("LOCAL").size(), 1u);
 }
 
+TEST(IniFile, AFileFarLargerThanAnyIniFileIsRefused)
+{
+    TTempFolder folder;
+    const auto file = folder.Path() / "dtmanage.inf";
+    const std::string head = "[CommonInf]\r\nDBVersion=1\r\n";
+    WriteBytes(file, head + std::string(kMaxIniFileBytes - head.size(), ';'));
+    EXPECT_EQ(TIniFile(file).ReadString("CommonInf", "DBVersion"), "1");   // at the limit: read
+    WriteBytes(file, head + std::string(kMaxIniFileBytes - head.size() + 1, ';'));
+    try {
+        TIniFile ini(file);
+        ADD_FAILURE() << "a file beyond the limit was read";
+    } catch (const std::runtime_error& error) {
+        EXPECT_NE(std::string(error.what()).find(file.string()), std::string::npos) << error.what();
+    }
+}
+
 TEST(IniFile, MissingFileIsEmpty)
 {
     TTempFolder folder;
