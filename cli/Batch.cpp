@@ -169,12 +169,14 @@ std::string YearsShown(const TClient& client)
 
 std::string ClientLine(const TClient& client, int finished, int total)
 {
-    std::string line = Format("[%d/%d] %s  %s %s  ", finished, total, std::string(ShownResult(client.Result)), client.Code, client.Name);
+    // A client whose extract could not be read is named by its folder.
+    const std::string who = client.Code.empty() && client.Name.empty() ? client.Extract.string() : client.Code + " " + client.Name;
+    std::string line = Format("[%d/%d] %s  %s  ", finished, total, std::string(ShownResult(client.Result)), who);
     if (client.Result == "success")
         line += Format("データフォルダ %04d  %s  照合 %s", client.Rec, YearsShown(client), client.ReconciliationShown());
     else
         line += TerminalLines(client.Message) + (client.ErrorLog.empty() ? "" : "  エラーログ: " + client.ErrorLog);
-    return line + Format("  %.1f秒", client.Seconds) + (client.Code.empty() ? "  " + client.Extract.string() : "");
+    return line + Format("  %.1f秒", client.Seconds);
 }
 
 // The summary CSV: one line per client, Shift-JIS with CR LF.
