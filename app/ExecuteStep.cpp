@@ -231,7 +231,7 @@ bool TExecuteStep::LockRow()
     try {
         rowLock_ = TNamedLock::TryAcquire(RowLockName(paths_, rec_));
     } catch (...) {
-        ReportCurrentException(kContext, kUpdateFailed, false);
+        ReportCurrentException(kContext, "データフォルダをロックできません。", false);
         return false;
     }
     if (!rowLock_)
