@@ -11,16 +11,18 @@ constexpr TOptionSpec kYear{"--year", true};
 constexpr TOptionSpec kTargetInitOptions[] = {
     {"--rows", true}, {"--replace"}, {"--server", true}, {"--server-dir", true}};
 constexpr TOptionSpec kInspectOptions[] = {kYear, kJson};
-constexpr TOptionSpec kDestinationsOptions[] = {kJson};
+constexpr TOptionSpec kDestinationsOptions[] = {{"--reset", true}, kJson};
 constexpr TOptionSpec kConvertOptions[] = {
     kYear,           {"--balance", true}, {"--free-code-digits", true}, {"--chart", true}, {"--row", true},
     {"--special", true, true}, {"--aggregated-csv", true}, kJson};
+constexpr TOptionSpec kBatchOptions[] = {{"--jobs", true}, {"--out", true}, kJson};
 
 constexpr TCommandSpec kCommands[] = {
     {"target-init", 0, kTargetInitOptions},
     {"inspect", 1, kInspectOptions},
     {"destinations", 0, kDestinationsOptions},
     {"convert", 1, kConvertOptions},
+    {"batch", 1, kBatchOptions},
     {"help", 0, {}},
 };
 
@@ -125,14 +127,19 @@ std::string UsageText()
            "      共通アプリケーションデータのフォルダ（$QZ_COMMON_APPDATA）に作成します。\n"
            "  inspect EXTRACT [--year N] [--json]\n"
            "      抽出データの関与先、事業年度と仕訳数、読込メッセージ、選んだ年度の特定科目を表示します。\n"
-           "  destinations [--json]\n"
-           "      変換先のデータフォルダ（空きの行と使用中の行）を表示します。\n"
+           "  destinations [--reset REC] [--json]\n"
+           "      変換先のデータフォルダ（空き、使用中、コンバート中、中断）を表示します。--reset は\n"
+           "      コンバート中のまま中断されたデータフォルダを空きに戻し、残されたデータベースを削除します。\n"
            "  convert EXTRACT [--year N] [--balance normal|tax-excluded] [--free-code-digits 3|4]\n"
            "          [--chart general|real-estate] [--row REC] [--special 科目=コード]...\n"
            "          [--aggregated-csv FILE|DIR] [--json]\n"
            "      抽出データを変換します。指定のないものはウィザードと同じ既定値です：最新の事業年度、\n"
            "      通常の残高、フリーコード３桁、個人不動産の科目体系、最初の空きデータフォルダ、\n"
            "      抽出科目から提案される特定科目。\n"
+           "  batch FOLDER [--jobs N] [--out DIR] [--json]\n"
+           "      FOLDER 以下のすべての抽出データを、それぞれ次の空きデータフォルダに既定値で変換します。\n"
+           "      --jobs は同時に変換する数（既定 1）、--out は関与先ごとのログと一覧の出力先です。\n"
+           "      終了コードは変換できなかった関与先の数です。\n"
            "\n"
            "  --year N は inspect が表示する事業年度の番号（1 が最新）、--special の科目は\n"
            "  特定科目の名前（現金、仮払消費税、…）または番号です。--json は結果を一つの JSON で\n"

@@ -47,6 +47,7 @@ int RunTargetInit(const TArguments& arguments, TOutput& output);
 int RunInspect(const TArguments& arguments, TOutput& output);
 int RunDestinations(const TArguments& arguments, TOutput& output);
 int RunConvert(const TArguments& arguments, TOutput& output);
+int RunBatch(const TArguments& arguments, TOutput& output);
 
 // The whole program: parses the command line and runs the command.
 int Main(int argc, char** argv);

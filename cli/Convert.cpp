@@ -12,9 +12,11 @@
 #include "common/Format.h"
 #include "common/SjisText.h"
 #include "common/TextHelpers.h"
+#include "db/DataModule.h"
 #include "platform/SystemDef.h"
 
 #include <filesystem>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -232,6 +234,17 @@ void SaveCsv(const fs::path& requested, TConvertReport& report, const TQZaimuIO&
     }
 }
 
+// The first free folder apart from those already tried.
+std::optional<TDataFolderRow> FirstFreeRowBut(const TMainFormPaths& paths, const std::set<int>& tried)
+{
+    const std::optional<std::vector<TDataFolderRow>> rows = ReadDataFolders(paths);
+    if (rows)
+        for (const TDataFolderRow& row : *rows)
+            if (row.Free && !tried.contains(row.Rec))
+                return row;
+    return std::nullopt;
+}
+
 }  // namespace
 
 int RunConvert(const TArguments& arguments, TOutput& output)
@@ -311,8 +324,19 @@ int RunConvert(const TArguments& arguments, TOutput& output)
     // Page 4: the settings, then the execute step.
     PrintSettings(output, io, report.View, paths, *destination, *codes);
     TExecuteStep step(paths, ui, ui);
-    report.Result = step.ExecuteConversion(io, {destination->Rec, destination->Path},
-                                           {choices.BalanceKind == kBalanceTaxExcluded});
+    const TExecuteOptions options{choices.BalanceKind == kBalanceTaxExcluded};
+    report.Result = step.ExecuteConversion(io, {destination->Rec, destination->Path}, options);
+    // Without --row the first free folder is meant: when another conversion took it first, the next one.
+    for (std::set<int> taken; report.Result.ClaimLost && !choices.Rec;) {
+        taken.insert(report.Destination->Rec);
+        const std::optional<TDataFolderRow> next = FirstFreeRowBut(paths, taken);
+        if (!next)
+            break;
+        report.Destination = *next;
+        output.Line(Format("データフォルダ %04d に変換します。", next->Rec));
+        report.Result = step.ExecuteConversion(io, {next->Rec, next->Path}, options);
+    }
+    DM().AccDefDisconnect();   // other processes of the installation may need the registry meanwhile
     ui.Finish();
     report.RunMessages = io.ReadErrors;   // the run starts them afresh: the journal lines it skipped
     if (!report.Result.Success()) {
@@ -324,7 +348,7 @@ int RunConvert(const TArguments& arguments, TOutput& output)
     }
 
     const std::string host = paths.ServerMode ? paths.ServerHost : std::string();
-    if (const auto years = ReadImportedYears(io, host, destination->Path))
+    if (const auto years = ReadImportedYears(io, host, report.Destination->Path))
         report.Years = *years;
     if (choices.CsvPath)
         SaveCsv(*choices.CsvPath, report, io);
