@@ -118,8 +118,8 @@ std::string YenText(TMoney amount, bool grouped)
 TReportTable YearTable(const TReconciliation& reconciliation, bool groupedAmounts)
 {
     TReportTable table{"年度",
-                       {"年度", "会計期間", "状態", "科目", "残高", "残高の差異", "仕訳の差異", "元の仕訳件数", "元の仕訳金額",
-                        "変換先の仕訳件数", "変換先の仕訳金額", "備考"},
+                       {"年度", "会計期間", "状態", "科目", "残高", "残高差異", "仕訳差異", "元の件数", "元の金額", "変換先件数",
+                        "変換先金額", "備考"},
                        {}};
     for (const TReconciledYear& year : reconciliation.Years) {
         if (!year.Compared) {
@@ -138,8 +138,8 @@ TReportTable YearTable(const TReconciliation& reconciliation, bool groupedAmount
 TReportTable DifferenceTable(const TReconciliation& reconciliation, bool groupedAmounts)
 {
     TReportTable table{"差異明細",
-                       {"区分", "年度", "月", "支店", "科目コード", "科目名", "元の科目", "貸借", "元の件数", "変換先の件数", "元",
-                        "変換先", "差額"},
+                       {"区分", "年度", "月", "支店", "科目", "科目名", "元の科目", "貸借", "元の件数", "変換先件数", "元", "変換先",
+                        "差額"},
                        {}};
     for (const TReconcileDifference& difference : reconciliation.Differences) {
         const bool journals = difference.Kind == TDifferenceKind::Journals;
