@@ -355,5 +355,63 @@ TEST_F(ReconcileTest, APastYearTheRunDroppedIsToldWithTheRunsReason)
     EXPECT_FALSE(alone.Years[2].Reason.empty());
 }
 
+// ---------------------------------------------------------------------------------------------
+// A year entered from a later month
+
+TEST_F(ReconcileTest, AYearEnteredFromALaterMonthAgreesFromTheBalanceItStartsWith)
+{
+    // No opening balances, and no journals of the first month: the month comes over as a balance, the journals
+    // from the second month on, and no past year is taken.
+    sample.Description = Sample("corporation");
+    test::TExtractYear& current = sample.Description.Years.front();
+    current.Opening.clear();
+    const std::string firstMonth = Format("%04d%02d", current.Start.Year(), current.Start.Month());
+    int removed = 0;
+    ASSERT_NO_FATAL_FAILURE(Convert(sample, root.Path(), env, [&](const fs::path& extract) {
+        const fs::path file = extract / "ZM" / "ZMSIWAKE.CSV";
+        const std::string bytes = test::ReadBytes(file);
+        std::string kept;
+        for (const std::string_view line : SplitAt(bytes, "\r\n")) {
+            const std::vector<std::string_view> columns = SplitAt(line, ",");
+            const bool ofFirstMonth = columns.size() > 7 && columns[1] == std::to_string(current.Code) &&
+                                      columns[7].starts_with(firstMonth);
+            removed += ofFirstMonth ? 1 : 0;
+            if (!line.empty() && !ofFirstMonth)
+                kept += std::string(line) + "\r\n";
+        }
+        test::WriteBytes(file, kept);
+    }));
+    ASSERT_GT(removed, 0);
+
+    const TReconciliation result = ReconcileFolder(sample, sample.DataFolder);
+    EXPECT_TRUE(result.Agrees()) << Described(result);
+    ASSERT_EQ(result.Years.size(), 3u);
+    EXPECT_TRUE(result.Years[0].Compared);
+    EXPECT_EQ(result.Years[0].SourceEntries, static_cast<int>(current.Entries.size()) - removed / 2);
+    EXPECT_FALSE(result.Years[1].Compared || result.Years[2].Compared);
+    EXPECT_FALSE(result.Years[1].Reason.empty());
+
+    // The balance the year starts with is compared: cash at the end of the first month, taken away again.
+    ASSERT_TRUE(DM().fnAccDatConnected("", sample.DataFolder.string(), false));
+    std::int64_t cash = 0;
+    {
+        fb::TTransactionScope scope(DM().IBTransactionDAT);
+        cash = test::QueryInt(DM().IBTransactionDAT, "SELECT CAST(SUM(KISHU_KOMI) AS BIGINT) FROM KAMOKU_SZ WHERE KCODE = '10100'");
+        fb::ExecuteImmediate(DM().IBTransactionDAT, "UPDATE KAMOKU_SZ SET KISHU_KOMI = 0 WHERE KCODE = '10100'");
+        scope.Commit();
+    }
+    DM().AccDatDisconnect("", false, false);
+    ASSERT_NE(cash, 0);
+    const TReconciliation emptied = ReconcileFolder(sample, sample.DataFolder);
+    ASSERT_FALSE(emptied.Differences.empty());
+    TMoney missing;
+    for (const TReconcileDifference& difference : emptied.Differences) {
+        EXPECT_EQ(difference.AccountCode, "10100");
+        EXPECT_EQ(difference.Slot, 1) << difference.Period;
+        missing += difference.Difference();
+    }
+    EXPECT_EQ(missing, TMoney::FromYen(-cash));
+}
+
 }  // namespace
 }  // namespace qz
