@@ -195,8 +195,10 @@ std::string TQZaimuIO::ReadKaisiZan(int code, int month, int past)
     for (const TZMUCHZAN& row : Zmuchzan) {
         if (!IsOfYear(row, code, kind))
             continue;
+        // A total line has no account to open: looking it up would count as a code the year lacks and refuse
+        // the year's journals.
         const std::string& account = row.Text(column::balance::kAccount);
-        if (!YearAccount(account, true))
+        if (!YearAccount(account, true) || THxzMakeData::IsTotalLineCode(account))
             continue;
         const std::string fac = Writer.ConvertBranchCode(row.Text(column::balance::kBranch));
         if (BranchesInUse() && fac == " ")
@@ -264,7 +266,7 @@ bool TQZaimuIO::CheckCarryOver(int code, std::vector<std::string>& list)
             continue;
         const std::string& account = row.Text(column::balance::kAccount);
         const TZMKANJYO* source = YearAccount(account, false);
-        if (!source || !IsCheckedAccount(*source))
+        if (!source || !IsCheckedAccount(*source) || THxzMakeData::IsTotalLineCode(account))
             continue;
         const std::string& sub = row.Text(column::balance::kSubAccount);
         TCarryOverRow checked{.Branch = Writer.ConvertBranchCode(row.Text(column::balance::kBranch)),

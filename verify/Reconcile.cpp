@@ -87,14 +87,15 @@ TSlotMonth SlotMonth(int slot)
     return {quarter * 3 + std::min(inQuarter, 2) + 1, inQuarter == 3};
 }
 
-// Every balance slot and month is named after the calendar month it closes.
+// A balance slot is named after the calendar month of its closing date (with a closing day, the month of
+// the year's first closing after its first day, and so on).
 struct TCalendarMonth {
     int Year = 0, Month = 0;
 };
-TCalendarMonth CalendarMonthOf(TDate start, int monthOfYear)
+TCalendarMonth CalendarMonthOf(TDate start, int closingDay, int monthOfYear)
 {
-    const int index = start.Month() - 1 + monthOfYear - 1;
-    return {start.Year() + index / 12, index % 12 + 1};
+    const TDate closing = ClosingDate(monthOfYear - 1, closingDay, start);
+    return {closing.Year(), closing.Month()};
 }
 
 std::string MonthName(int year, int month)
@@ -163,6 +164,7 @@ private:
         const TYearKind* Kind = nullptr;
         int Code = -1;
         TDate Start{}, End{};
+        int ClosingDay = kMonthEndClosingDay;
         int FirstMonth = 1;           // the first input month
         std::string NotTaken{};       // why the run does not take the year at all
     };
@@ -208,6 +210,7 @@ private:
             if (const TJigyouNendo* entry = ManifestEntry(codes[i])) {
                 plan.Start = entry->Start;
                 plan.End = entry->End;
+                plan.ClosingDay = entry->Simebi;
             }
             const bool olderTaken = i == 1 && io_.ZenzenkiNendoCode != -1;
             plan.FirstMonth = olderTaken ? 1 : io_.FirstInputMonthOfExtract(codes[i], plan.Start.Month());
@@ -286,7 +289,7 @@ private:
             const int side = balance_series::SideOf(io_.Zmkanjyo, plan.Code, account);
             const std::string target = io_.Writer.ConvertAccountCode(account);
             if (target.empty()) {
-                if (leftOut.insert(account).second)
+                if (HoldsAmounts(row, side) && leftOut.insert(account).second)
                     result.LeftOut.push_back(LeftOutAccount(plan, account, balance_series::AtSlotEnd(row, kSlots, side)));
                 continue;
             }
@@ -303,6 +306,14 @@ private:
             }
         }
         return balances;
+    }
+
+    static bool HoldsAmounts(const TExtractRecord& row, int side)
+    {
+        for (int slot = 0; slot <= kSlots; ++slot)
+            if (balance_series::AtSlotEnd(row, slot, side) != TMoney())
+                return true;
+        return false;
     }
 
     TLeftOutAccount LeftOutAccount(const TYearPlan& plan, const std::string& account, TMoney closing) const
@@ -445,7 +456,7 @@ private:
             return difference;
         }
         const TSlotMonth month = SlotMonth(slot);
-        const TCalendarMonth calendar = CalendarMonthOf(plan.Start, month.Month);
+        const TCalendarMonth calendar = CalendarMonthOf(plan.Start, plan.ClosingDay, month.Month);
         difference.CalendarYear = calendar.Year;
         difference.CalendarMonth = calendar.Month;
         difference.Period = month.Settlement ? std::string(kSettlementNames[(slot - 1) / 4])

@@ -76,12 +76,13 @@ void Convert(TConvertedSample& sample, const fs::path& root, test::TScopedEnv& e
     ASSERT_TRUE(DM().fnAccDatConnected("", "", false));
     ASSERT_TRUE(DM().fnGetAccInfo());
     test::TRecordingLines lines{2};
+    test::TRecordingUi ui;
     io.LogMemo = &lines;
     io.StatusPanel = &lines;
     DM().IBTransactionDAT.StartIfInactive();
     const bool converted = io.RunImport();
     sample.Memo = lines.Lines;
-    ASSERT_TRUE(converted) << io.ReadErrorText();
+    ASSERT_TRUE(converted) << testing::PrintToString(sample.Memo) << io.ReadErrorText() << ui.LastText();
     DM().IBTransactionDAT.Commit();
     sample.Dropped = io.DroppedYears;
     DM().AccDatDisconnect("", false, false);
@@ -321,10 +322,13 @@ TEST_F(DamagedTarget, APastYearsBalanceIsReportedInThatYear)
 // ---------------------------------------------------------------------------------------------
 // A dropped past year
 
-TEST_F(ReconcileTest, APastYearTheRunDroppedIsToldWithTheRunsReason)
+TEST_F(ReconcileTest, WhatTheRunLeavesOutIsToldNotCountedAsADifference)
 {
-    // The prior-prior year uses an account the selected year's chart does not have: the run drops it.
+    // The prior-prior year uses an account the selected year's chart does not have: the run drops it. The
+    // current year has a total line with a balance, which the conversion does not carry.
     sample.Description = Sample("corporation");
+    sample.Description.Accounts.push_back({.Code = "39000", .UserCode = "390", .Level1 = "10", .Name = "流動資産合計"});
+    sample.Description.Years.front().Opening[{kOsaka, "39000", test::kNoSubAccount}] = 4321;
     sample.Description.Accounts.push_back({.Code = "65900", .UserCode = "659", .Level1 = "50", .Name = "雑費"});
     test::TExtractYear& oldest = sample.Description.Years[2];
     oldest.Entries.push_back({.Date = oldest.Start, .Debit = "65900", .Credit = "10100", .Amount = 5000, .Text = "雑費",
@@ -348,6 +352,10 @@ TEST_F(ReconcileTest, APastYearTheRunDroppedIsToldWithTheRunsReason)
     EXPECT_FALSE(told.Years[2].Compared);
     EXPECT_TRUE(told.Years[2].Reason.starts_with("前々期仕訳の取込を中止しました。")) << told.Years[2].Reason;
     EXPECT_NE(told.Years[2].Reason.find("[\"659\"]"), std::string::npos) << told.Years[2].Reason;
+    ASSERT_EQ(told.LeftOut.size(), 1u);
+    EXPECT_EQ(told.LeftOut[0].Code, "39000");
+    EXPECT_EQ(told.LeftOut[0].Year, "当期");
+    EXPECT_EQ(told.LeftOut[0].Closing, TMoney::FromYen(4321));
 
     // Without the run's account the year is still told as missing from the data set.
     const TReconciliation alone = ReconcileFolder(sample, sample.DataFolder);
