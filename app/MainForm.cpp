@@ -2,7 +2,6 @@
 
 #include "app/Confirmation.h"
 #include "app/ExecuteStep.h"
-#include "app/Fonts.h"
 #include "app/PerfectGrid.h"
 #include "app/QtDialogs.h"
 #include "app/SyuyakuKamoku.h"
@@ -14,6 +13,7 @@
 #include "convert/uQZ_ZaimuIO.h"
 #include "db/DataModule.h"
 #include "platform/SystemDef.h"
+#include "report/Fonts.h"
 
 #include <QApplication>
 #include <QCloseEvent>

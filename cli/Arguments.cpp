@@ -14,7 +14,9 @@ constexpr TOptionSpec kInspectOptions[] = {kYear, kJson};
 constexpr TOptionSpec kDestinationsOptions[] = {{"--reset", true}, kJson};
 constexpr TOptionSpec kConvertOptions[] = {
     kYear,           {"--balance", true}, {"--free-code-digits", true}, {"--chart", true}, {"--row", true},
-    {"--special", true, true}, {"--aggregated-csv", true}, kJson};
+    {"--special", true, true}, {"--aggregated-csv", true}, {"--dry-run"}, {"--keep"}, kJson};
+constexpr TOptionSpec kVerifyOptions[] = {
+    {"--row", true}, {"--data", true}, kYear, {"--balance", true}, {"--out", true}, kJson};
 constexpr TOptionSpec kBatchOptions[] = {{"--jobs", true}, {"--out", true}, kJson};
 
 constexpr TCommandSpec kCommands[] = {
@@ -23,6 +25,7 @@ constexpr TCommandSpec kCommands[] = {
     {"destinations", 0, kDestinationsOptions},
     {"convert", 1, kConvertOptions},
     {"batch", 1, kBatchOptions},
+    {"verify", 1, kVerifyOptions},
     {"help", 0, {}},
 };
 
@@ -132,10 +135,17 @@ std::string UsageText()
            "      コンバート中のまま中断されたデータフォルダを空きに戻し、残されたデータベースを削除します。\n"
            "  convert EXTRACT [--year N] [--balance normal|tax-excluded] [--free-code-digits 3|4]\n"
            "          [--chart general|real-estate] [--row REC] [--special 科目=コード]...\n"
-           "          [--aggregated-csv FILE|DIR] [--json]\n"
+           "          [--aggregated-csv FILE|DIR] [--dry-run [--keep]] [--json]\n"
            "      抽出データを変換します。指定のないものはウィザードと同じ既定値です：最新の事業年度、\n"
            "      通常の残高、フリーコード３桁、個人不動産の科目体系、最初の空きデータフォルダ、\n"
-           "      抽出科目から提案される特定科目。\n"
+           "      抽出科目から提案される特定科目。変換の後に突合を行い、突合表（CSV、PDF）を\n"
+           "      マイドキュメントに保存します。--dry-run は一時フォルダの作業用インストールに変換して\n"
+           "      突合し、事務所のデータフォルダには何も書き込みません（--keep で作業用フォルダを残します）。\n"
+           "  verify EXTRACT (--row REC | --data FILE) [--year N] [--balance normal|tax-excluded]\n"
+           "          [--out DIR] [--json]\n"
+           "      変換済みのデータを抽出データと突合し、年度・科目・月ごとの残高と月ごとの仕訳を比べます。\n"
+           "      突合表（CSV、PDF）をマイドキュメント（--out のフォルダ）に保存します。差異がなければ\n"
+           "      終了コード 0 です。\n"
            "  batch FOLDER [--jobs N] [--out DIR] [--json]\n"
            "      FOLDER 以下のすべての抽出データを、それぞれ次の空きデータフォルダに既定値で変換します。\n"
            "      --jobs は同時に変換する数（既定 1）、--out は関与先ごとのログと一覧の出力先です。\n"

@@ -19,7 +19,6 @@
 #include <cstdio>
 
 namespace qz::cli {
-namespace {
 
 // The edition follows the program's name as the wizard's does, without the "-cli" of the command-line
 // converter: qzconvert2-cli is the revised edition.
@@ -31,8 +30,6 @@ std::filesystem::path EditionExecutable()
         name.resize(name.size() - suffix.size());
     return executable.parent_path() / name;
 }
-
-}  // namespace
 
 // The wizard does not run beside the target program or another tool of the family, and neither do the
 // commands that write: two conversions could take the same free folder.
@@ -132,6 +129,7 @@ constexpr TCommandEntry kCommandTable[] = {
     {"destinations", RunDestinations},
     {"convert", RunConvert},
     {"batch", RunBatch},
+    {"verify", RunVerify},
 };
 
 // destinations --reset REC: an abandoned row freed again. Beside the target program nothing is written;

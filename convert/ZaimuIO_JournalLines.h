@@ -5,6 +5,7 @@
 #include "convert/ZaimuIO_Records.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace qz::journal_lines {
@@ -41,5 +42,14 @@ std::int64_t YearOf(std::string_view line);
 // "yyyy/mm/dd", the summaries with their commas back, "00000" in the sub-account column read as no
 // sub-account (it is the balance files' mark, never a sub-account code).
 int ReadSide(int year, std::string_view line, TZMSIWAKE& side);
+
+// A raw line of the file decoded column by column, so that a broken double-byte pair cannot swallow a comma.
+std::string DecodeLine(std::string_view raw);
+
+// What the two sides of one entry share: the year, branch, date and voucher (no two lines of the file share
+// it with the same side: the sort table's key refuses them).
+std::string PairKey(const TZMSIWAKE& side);
+// Whether two sides form one entry: a debit "1" followed by a credit "2" with the same key.
+bool FormsPair(const TZMSIWAKE& first, const TZMSIWAKE& second);
 
 }  // namespace qz::journal_lines

@@ -55,20 +55,7 @@ int ReadSide(int year, std::string_view line, TZMSIWAKE& side)
     return 0;
 }
 
-}  // namespace journal_lines
-
-namespace {
-
-namespace fs = std::filesystem;
-using namespace convert::sql;
-using namespace journal_lines;
-
-// The work table is committed now and then, so that a long file does not keep one ever-growing change
-// open; more often costs time (every 1000 rows doubles the fill) and gains nothing.
-constexpr int kCommitEvery = 10000;
-
-// The raw line decoded column by column, so that a broken double-byte pair cannot swallow a comma.
-std::string DecodeByColumn(std::string_view raw)
+std::string DecodeLine(std::string_view raw)
 {
     std::string line;
     line.reserve(raw.size() + raw.size() / 2);
@@ -81,6 +68,31 @@ std::string DecodeByColumn(std::string_view raw)
     }
     return line;
 }
+
+std::string PairKey(const TZMSIWAKE& side)
+{
+    std::string key;
+    for (const std::size_t column : {kYear, kBranch, kDate, kVoucherCode})
+        key += side.Column(column) + '\t';
+    return key;
+}
+
+bool FormsPair(const TZMSIWAKE& first, const TZMSIWAKE& second)
+{
+    return first.Column(kSide) == "1" && second.Column(kSide) == "2" && PairKey(first) == PairKey(second);
+}
+
+}  // namespace journal_lines
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace convert::sql;
+using namespace journal_lines;
+
+// The work table is committed now and then, so that a long file does not keep one ever-growing change
+// open; more often costs time (every 1000 rows doubles the fill) and gains nothing.
+constexpr int kCommitEvery = 10000;
 
 }  // namespace
 
@@ -117,7 +129,7 @@ void TQZaimuIO::FillJournalSortTable()
     while (reader.Next(raw)) {
         if (Trim(raw).empty() || !imported(YearOf(raw)))
             continue;
-        const std::string line = DecodeByColumn(raw);
+        const std::string line = DecodeLine(raw);
         const std::vector<std::string_view> columns = SplitAt(line, ",");
         // Without its key the line cannot be sorted; rows with an empty key would also collide.
         if (columns.size() < kKeyColumns) {

@@ -116,7 +116,6 @@ private:
         std::string Text;
         TZMSIWAKE Side;
     };
-    static bool FormsPair(const TZMSIWAKE& first, const TZMSIWAKE& second);
     void ConvertPair(const TZMSIWAKE& debit, const TZMSIWAKE& credit);
     void ListUnsupported(const TZMSIWAKE& debit, const TZMSIWAKE& credit, std::string_view debitTax,
                          std::string_view creditTax);
@@ -180,15 +179,6 @@ void TJournalConversion::Finish()
     out_.flush();
     if (!out_)
         throw std::runtime_error(Format("仕訳ファイルに書き込めません。<%s>", file_.string()));
-}
-
-bool TJournalConversion::FormsPair(const TZMSIWAKE& first, const TZMSIWAKE& second)
-{
-    constexpr std::size_t kSameInBoth[] = {kYear, kBranch, kDate, kVoucherCode};
-    if (first.Column(kSide) != "1" || second.Column(kSide) != "2")
-        return false;
-    return std::all_of(std::begin(kSameInBoth), std::end(kSameInBoth),
-                       [&](std::size_t column) { return first.Column(column) == second.Column(column); });
 }
 
 std::string TaxCodeOf(const TZMSIWAKE& side)
