@@ -175,7 +175,9 @@ TEST_F(CliBatchTest, SixClientsConvertTheSameWithOneOrTwoJobsAndTheAbortedOneLea
             const std::vector<std::string> expected = {
                 (extracts / client.Folder).string(), client.Aborts ? "失敗" : "成功", client.Description.ClientCode,
                 client.Description.ClientName, client.Aborts ? "" : Format("%04d", result["rec"].toInt()), journals[0],
-                journals[1], journals[2], "-", "", cells[10], documents.string(), client.Aborts ? errorLog.string() : "",
+                // Every converted client is reconciled to the yen; the aborted one has nothing to reconcile.
+                journals[1], journals[2], client.Aborts ? "-" : "ok", client.Aborts ? "" : "0", cells[10], documents.string(),
+                client.Aborts ? errorLog.string() : "",
                 Text(result["message"])};
             EXPECT_EQ(cells, expected);
             EXPECT_NEAR(std::stod(cells[10]), result["seconds"].toDouble(), 0.05);
