@@ -425,7 +425,7 @@ int RunConvert(const TArguments& arguments, TOutput& output)
         report.Years = *years;
     if (choices.CsvPath)
         SaveCsv(*choices.CsvPath, report, io);
-    report.Reconciliation = RunReconciliation(io, host, destination->Path, {io.DroppedYears});
+    report.Reconciliation = RunReconciliation(io, host, report.Destination->Path, {io.DroppedYears});
     WriteReconciliationFiles(*report.Reconciliation, SystemDef().DocumentsDir);
     PrintConverted(output, report);
     report.Summary("success");

@@ -594,6 +594,11 @@ int TReconciliation::MonthsCompared() const
 
 TReconciliation Reconcile(TQZaimuIO& io, fb::TTransaction& data, const TReconcileOptions& options)
 {
+    // Another client's data set would differ everywhere: that is a wrong data set, not a list of differences.
+    const std::string dataClient = Trim(AccInfo().SCODE1);
+    const std::string extractClient = Trim(io.Dtmanage.KanyosakiCodeText);
+    if (dataClient != extractClient)
+        throw std::runtime_error(Format("変換先のデータは別の関与先のものです。（データ：%s、抽出データ：%s）", dataClient, extractClient));
     fb::TTransactionScope scope(data);
     TReconciliation result = TReconciler(io, data, options).Run();
     scope.Commit();

@@ -82,7 +82,7 @@ struct TReconcileOptions {
 // Reconciles the data database of the transaction with the extract read into io, whose year settings are
 // those the conversion used (selected year, balance kind, chart). AccInfo() must be that of the same data
 // database. The account index is built again from the extract; nothing is written. Throws on a database
-// error.
+// error, and std::runtime_error when the data set is another client's.
 TReconciliation Reconcile(TQZaimuIO& io, fb::TTransaction& data, const TReconcileOptions& options = {});
 
 // Attaches the data database of a folder (on the host; empty: locally), reads its basic information,

@@ -253,6 +253,16 @@ TEST_F(DamagedTarget, OneYenMoreOnAMonthsDebitsOfCashIsReportedAtThatMonth)
     EXPECT_EQ(result.Years[0].JournalDifferences, 0);
 }
 
+TEST_F(DamagedTarget, TheDataSetOfAnotherClientIsRefusedNotCompared)
+{
+    try {
+        Damaged("UPDATE ACCDEF1 SET SCODE1 = '000999'");
+        ADD_FAILURE() << "another client's data set was compared";
+    } catch (const std::runtime_error& error) {
+        EXPECT_EQ(std::string(error.what()), "変換先のデータは別の関与先のものです。（データ：000999、抽出データ：000101）");
+    }
+}
+
 TEST_F(DamagedTarget, AnEntryDeletedFromTheJournalIsMissingInItsMonth)
 {
     const std::vector<std::string> row =
