@@ -289,6 +289,26 @@ TEST_F(DamagedTarget, AnEntryDeletedFromTheJournalIsMissingInItsMonth)
     EXPECT_EQ(both.Years[0].BalanceDifferences, 0);
 }
 
+TEST_F(DamagedTarget, AJournalAmountOneYenOffIsReportedInItsMonthAndSide)
+{
+    const std::vector<std::string> row = Row(
+        "SELECT SWKREC, EXTRACT(YEAR FROM HIZUKE), EXTRACT(MONTH FROM HIZUKE) FROM SIWAKE "
+        "WHERE TAISHAKU = 2 AND DELFLG = 0 ORDER BY REC");
+    ASSERT_EQ(row.size(), 3u);
+    const TReconciliation result =
+        Damaged(Format("UPDATE SIWAKE SET KINGAKU = KINGAKU + 1 WHERE SWKREC = %s AND TAISHAKU = 2", row[0]));
+
+    ASSERT_EQ(result.Differences.size(), 1u) << Described(result);
+    const TReconcileDifference& difference = result.Differences.front();
+    EXPECT_EQ(difference.Kind, TDifferenceKind::Journals);
+    EXPECT_EQ(difference.Year, "当期");
+    EXPECT_EQ(difference.Side, "貸方");
+    EXPECT_EQ(difference.CalendarYear, std::stoi(row[1]));
+    EXPECT_EQ(difference.CalendarMonth, std::stoi(row[2]));
+    EXPECT_EQ(difference.TargetCount, difference.SourceCount);
+    EXPECT_EQ(difference.Difference(), TMoney::FromYen(1));
+}
+
 TEST_F(DamagedTarget, AChangedOpeningBalanceIsReportedAtTheYearsOpening)
 {
     const std::vector<std::string> row = Row(Format(
