@@ -6,7 +6,7 @@ std::vector<TNamedStatement> AppStatements()
 {
     using enum TStatementDb;
     return {QZ_NAMED_STATEMENT(System, app::sql::kSelectDataListForGrid),
-            QZ_NAMED_STATEMENT(System, app::sql::kMarkDataListInProgress),
+            QZ_NAMED_STATEMENT(System, app::sql::kClaimDataListRow),
             QZ_NAMED_STATEMENT(System, app::sql::kCompleteDataList),
             QZ_NAMED_STATEMENT(System, app::sql::kResetDataList),
             QZ_NAMED_STATEMENT(Data, app::sql::kCountCurrentJournals),

@@ -13,10 +13,12 @@ namespace qz::app::sql {
 inline constexpr std::string_view kSelectDataListForGrid =
     "SELECT REC,ENTTEXT,SHOUGOU,PASNAME,NETDRIVE,DATATYPE,CODETYPE,KISHU,KIMATU,DATACODE FROM DATALIST ORDER BY REC";
 
-// The destination's row of the data-folder registry while a conversion runs: marked in progress, completed
+// The destination's row of the data-folder registry while a conversion runs: claimed (marked in progress
+// only while it is still free, so that of two conversions choosing the same row one takes it), completed
 // with the new data set's basic information and version, or reset after a failure.
-inline constexpr std::string_view kMarkDataListInProgress =
-    "UPDATE DATALIST SET ENTTEXT= :ENTTEXT ,KISHU= :KISHU,KIMATU= :KIMATU WHERE REC=:REC ";
+inline constexpr std::string_view kClaimDataListRow =
+    "UPDATE DATALIST SET ENTTEXT= :ENTTEXT ,KISHU= :KISHU,KIMATU= :KIMATU WHERE REC=:REC "
+    "AND (ENTTEXT IS NULL OR ENTTEXT='')";
 inline constexpr std::string_view kCompleteDataList =
     "UPDATE DATALIST SET ENTTEXT=:ENTTEXT,DATACODE=:SCODE1,SHOUGOU=:SHOUGOU,NETDRIVE=0,DATATYPE=:DATATYPE,"
     "CODETYPE=:CODETYPE,NENDO=:NENDO,KISHU=:KISHU,KIMATU=:KIMATU,VER_MAJOR=:VER_MAJOR,VER_MINOR1=:VER_MINOR1,"

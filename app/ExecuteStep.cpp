@@ -1,6 +1,7 @@
 #include "app/ExecuteStep.h"
 
 #include "app/AppStatements.h"
+#include "app/ConversionRuns.h"
 #include "common/Format.h"
 #include "common/SjisText.h"
 #include "db/BackupRestore.h"
@@ -20,7 +21,11 @@ namespace qz {
 namespace {
 
 constexpr std::string_view kContext = "TMainForm.ExecuteConversion";
-constexpr std::string_view kInProgressText = "※コンバート中、選択しないでください。";
+constexpr std::string_view kRowInUseByAnotherRun = "選択したフォルダは他のコンバートで使用中です。\n"
+                                                   "データ選択画面に戻って、別の場所を選んで下さい。";
+constexpr std::string_view kUpdateFailed = "データリストの更新に失敗しました。";
+// Firebird's answers to an update of a row that another transaction has changed and not yet committed.
+constexpr std::int64_t kFbDeadlock = 335544336, kFbLockConflict = 335544345, kFbUpdateConflict = 335544451;
 constexpr std::string_view kTransferBackup = "qrvacc.fbk";
 constexpr std::string_view kTransferBackupShown = "QRVACC.FBK";
 constexpr std::string_view kLocalEngineHost = "127.0.0.1";
@@ -55,10 +60,13 @@ std::string CurrentExceptionText()
 
 // Runs one statement on the destination's DATALIST row in the system transaction and commits it; an
 // update that finds no row is a failure too, or the conversion would end unregistered.
-bool UpdateDataListRow(std::string_view sql, int rec, bool rowRequired, const std::function<void(fb::TStatement&)>& bind)
+bool UpdateDataListRow(const std::string& host, std::string_view sql, int rec, bool rowRequired,
+                       const std::function<void(fb::TStatement&)>& bind)
 {
+    if (!DM().fnAccDefConnected(host, TOnFailure::Report))
+        return false;
     fb::TTransaction& transaction = DM().IBTransactionDEF;
-    return RunReported(transaction, kContext, "データリストの更新に失敗しました。", false, [&] {
+    return RunReported(transaction, kContext, kUpdateFailed, false, [&] {
         fb::TStatement statement(transaction);
         statement.Prepare(sql);
         bind(statement);
@@ -138,18 +146,38 @@ void TExecuteStep::AppendReadErrors(const TQZaimuIO& io)
         memo_.AppendLine(line);
 }
 
+bool ResetDataListRow(const std::string& host, int rec)
+{
+    return UpdateDataListRow(host, app::sql::kResetDataList, rec, false, [](fb::TStatement&) {});
+}
+
 TExecuteResult TExecuteStep::ExecuteConversion(TQZaimuIO& io, const TExecuteDestination& destination,
                                                 const TExecuteOptions& options)
 {
     Prepare(destination);
     TExecuteResult result;
+    result.Outcome = TExecuteOutcome::Refused;
+    // The row's lock comes first: while another run holds it, that run may still be removing what it made
+    // in the folder, so not even the folder is looked at.
+    if (!LockRow()) {
+        result.ClaimLost = true;
+        return result;
+    }
     if (!DestinationIsFree()) {
-        result.Outcome = TExecuteOutcome::Refused;
+        rowLock_.reset();
+        return result;
+    }
+    if (const TClaim claim = ClaimDataListRow(io); claim != TClaim::Taken) {
+        if (claim == TClaim::Lost)
+            Ui().ShowMessage(TMessageKind::Error, kRowInUseByAnotherRun);
+        result.ClaimLost = claim == TClaim::Lost;
+        rowLock_.reset();
         return result;
     }
     status_.SetCaption("");
     const bool completed = Convert(io, options, result);
     Close(completed);
+    rowLock_.reset();   // the row is completed or reset, and the run's files are gone or complete
     result.Outcome = completed ? TExecuteOutcome::Completed : TExecuteOutcome::Failed;
     if (completed)
         result.DataDatabase = paths_.ServerMode ? ProgramValues().ServerHost + ":" + ServerDatabase() : DataDatabase().string();
@@ -198,20 +226,61 @@ bool TExecuteStep::DestinationIsFree()
     return !present;
 }
 
+bool TExecuteStep::LockRow()
+{
+    try {
+        rowLock_ = TNamedLock::TryAcquire(RowLockName(paths_, rec_));
+    } catch (...) {
+        ReportCurrentException(kContext, "データフォルダをロックできません。", false);
+        return false;
+    }
+    if (!rowLock_)
+        Ui().ShowMessage(TMessageKind::Error, kRowInUseByAnotherRun);
+    return rowLock_.has_value();
+}
+
+// Marks the row in progress only while it is still free, and commits at once. Another conversion's claim
+// shows as no row changed, or as a conflict while its transaction is still open.
+TExecuteStep::TClaim TExecuteStep::ClaimDataListRow(const TQZaimuIO& io)
+{
+    if (!DM().fnAccDefConnected(paths_.ServerHost, TOnFailure::Report))
+        return TClaim::Failed;
+    TClaim claim = TClaim::Failed;
+    fb::TTransaction& transaction = DM().IBTransactionDEF;
+    try {
+        fb::TTransactionScope scope(transaction);
+        fb::TStatement statement(transaction);
+        statement.Prepare(app::sql::kClaimDataListRow);
+        statement.SetString("ENTTEXT", kInProgressText).SetDate("KISHU", io.Kisyu).SetDate("KIMATU", io.Kimatu);
+        statement.SetInt("REC", rec_);
+        statement.Execute();
+        claim = statement.AffectedRows() == 0 ? TClaim::Lost : TClaim::Taken;
+        if (claim == TClaim::Taken)
+            scope.Commit();
+    } catch (const fb::TFbError& error) {
+        if (error.Code() == kFbLockConflict || error.Code() == kFbUpdateConflict || error.Code() == kFbDeadlock)
+            claim = TClaim::Lost;
+        else
+            ReportDbError(error, kContext, kUpdateFailed, true);
+    } catch (...) {
+        ReportCurrentException(kContext, kUpdateFailed, false);
+    }
+    // The import does not need the registry, and holding it would shut every other process out of a local
+    // installation's registry for the whole run (the embedded engine opens a file for one process only).
+    DM().AccDefDisconnect();
+    return claim;
+}
+
 bool TExecuteStep::Convert(TQZaimuIO& io, const TExecuteOptions& options, TExecuteResult& result)
 {
+    // The row is claimed: from here on every failure frees it again.
     if (!CreateDataDatabase(io)) {
         ResetDataListRow();
         return false;
     }
-    if (!DM().fnAccDefConnected(paths_.ServerHost, TOnFailure::Report))
-        return false;
     io.ZandakaSyubetu = options.TaxExcludedBalances ? 2 : 1;
     io.LogMemo = &memo_;
     io.StatusPanel = &status_;
-    if (!MarkDataListRow(io))
-        return false;
-    // From here on every failure frees the row again.
     {
         TConnectionModeScope local(0);
         if (!AttachDataDatabase()) {
@@ -388,18 +457,11 @@ void TExecuteStep::DiscardLocalDatabase()
         fs::remove(dataDir_, error);
 }
 
-bool TExecuteStep::MarkDataListRow(const TQZaimuIO& io)
-{
-    return UpdateDataListRow(app::sql::kMarkDataListInProgress, rec_, true, [&](fb::TStatement& statement) {
-        statement.SetString("ENTTEXT", kInProgressText).SetDate("KISHU", io.Kisyu).SetDate("KIMATU", io.Kimatu);
-    });
-}
-
 bool TExecuteStep::CompleteDataListRow()
 {
     const TACCINF& info = AccInfo();
     const TEditionValues& edition = ProgramValues().Edition();
-    return UpdateDataListRow(app::sql::kCompleteDataList, rec_, true, [&](fb::TStatement& statement) {
+    return UpdateDataListRow(paths_.ServerHost, app::sql::kCompleteDataList, rec_, true, [&](fb::TStatement& statement) {
         statement.SetString("ENTTEXT", info.ENTTEXT).SetString("SCODE1", info.SCODE1).SetString("SHOUGOU", info.SHOUGOU);
         statement.SetInt("DATATYPE", info.DATATYPE).SetInt("CODETYPE", info.CODETYPE).SetInt("NENDO", info.NENDO);
         statement.SetDate("KISHU", info.KISHU).SetDate("KIMATU", info.KIMATU);
@@ -410,8 +472,7 @@ bool TExecuteStep::CompleteDataListRow()
 
 void TExecuteStep::ResetDataListRow()
 {
-    if (DM().fnAccDefConnected(paths_.ServerHost, TOnFailure::Report))
-        UpdateDataListRow(app::sql::kResetDataList, rec_, false, [](fb::TStatement&) {});
+    qz::ResetDataListRow(paths_.ServerHost, rec_);
 }
 
 }  // namespace qz

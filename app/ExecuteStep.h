@@ -9,8 +9,10 @@
 #include "common/Date.h"
 #include "common/Ui.h"
 #include "convert/uQZ_ZaimuIO.h"
+#include "platform/InstanceGuard.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,7 +30,8 @@ struct TExecuteOptions {
 
 enum class TExecuteOutcome {
     Completed,
-    Refused,   // the destination already holds a data database, or could not be checked: nothing was written
+    Refused,   // the destination already holds a data database, could not be checked, or another conversion took
+               // the row first: nothing was written
     Failed,    // the row is free again and nothing the run created is left
 };
 
@@ -36,6 +39,7 @@ struct TExecuteResult {
     TExecuteOutcome Outcome = TExecuteOutcome::Failed;
     bool Success() const { return Outcome == TExecuteOutcome::Completed; }
 
+    bool ClaimLost = false;   // refused because another conversion holds the row
     bool PastJournalsSkipped = false;
     std::vector<std::string> CompletionLines;   // as the progress line shows them
     std::vector<TSyuyakuRow> SyuyakuRows;       // the aggregated accounts; shown when not empty
@@ -62,10 +66,15 @@ public:
 
     // The file name of the conversion error log, in the user's documents folder.
     static constexpr std::string_view kErrorLogName = "Quorvel_ConvertError.log";
+    // The data name of a row while a conversion runs into it.
+    static constexpr std::string_view kInProgressText = "※コンバート中、選択しないでください。";
 
 private:
     void Prepare(const TExecuteDestination& destination);
     bool DestinationIsFree();
+    bool LockRow();
+    enum class TClaim { Taken, Lost, Failed };
+    TClaim ClaimDataListRow(const TQZaimuIO& io);
     bool Convert(TQZaimuIO& io, const TExecuteOptions& options, TExecuteResult& result);
     bool CreateDataDatabase(const TQZaimuIO& io);
     bool PrepareDestinationFolder();
@@ -77,7 +86,6 @@ private:
     void Close(bool completed);
     void DiscardLocalDatabase();
     void DeleteServerDatabase();
-    bool MarkDataListRow(const TQZaimuIO& io);
     bool CompleteDataListRow();
     void ResetDataListRow();
     void ShowProgress(std::string_view text);
@@ -95,7 +103,12 @@ private:
     std::string serverDataPath_;      // server mode: the destination on the server
     bool folderCreated_ = false;
     bool importRan_ = false;
+    std::optional<TNamedLock> rowLock_;   // from the claim until the row is completed or reset
 };
+
+// The execute step's reset of a row after a failure (its data name and period cleared), in the system
+// transaction, committed; the system database is attached on the host when it is not. Errors are reported.
+bool ResetDataListRow(const std::string& host, int rec);
 
 // A path as the operator sees it: the root key (upper case) replaced by "~", whatever the path's case.
 std::string DisplayPath(std::string_view path, std::string_view rootKey);

@@ -2,9 +2,9 @@
 
 #include "app/Confirmation.h"
 #include "app/ExecuteStep.h"
-#include "app/Fonts.h"
 #include "app/PerfectGrid.h"
 #include "app/QtDialogs.h"
+#include "app/ReconcileForm.h"
 #include "app/SyuyakuKamoku.h"
 #include "app/WizardSpecialAccounts.h"
 #include "app/WizardTexts.h"
@@ -14,6 +14,9 @@
 #include "convert/uQZ_ZaimuIO.h"
 #include "db/DataModule.h"
 #include "platform/SystemDef.h"
+#include "verify/Reconcile.h"
+#include "verify/ReconcileReport.h"
+#include "report/Fonts.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -143,7 +146,11 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent), io_(std::make_unique<TQ
     backButton_->setObjectName("BTN_BACK");
     nextButton_ = new QPushButton(FromUtf8(kNextCaption));
     nextButton_->setObjectName("BTN_NEXT");
+    reconcileButton_ = new QPushButton(QStringLiteral("照合結果(&R)"));
+    reconcileButton_->setObjectName("BTN_RECONCILE");
+    reconcileButton_->setVisible(false);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(reconcileButton_);
     buttons->addStretch();
     for (QPushButton* button : {cancelButton_, backButton_, nextButton_}) {
         button->setMinimumWidth(110);
@@ -327,6 +334,7 @@ void TMainForm::ConnectHandlers()
     connect(nextButton_, &QPushButton::clicked, this, &TMainForm::Next);
     connect(backButton_, &QPushButton::clicked, this, &TMainForm::Back);
     connect(cancelButton_, &QPushButton::clicked, this, &QWidget::close);
+    connect(reconcileButton_, &QPushButton::clicked, this, &TMainForm::ShowReconciliation);
     connect(&keepAliveTimer_, &QTimer::timeout, this, [] { QCoreApplication::processEvents(); });
 }
 
@@ -388,6 +396,8 @@ void TMainForm::InitPage1()
     Quietly(yearList_, [](QComboBox* list) { list->clear(); });
     // A fresh context: nothing of an earlier choice or run is carried into the next conversion.
     io_ = std::make_unique<TQZaimuIO>();
+    reconciliation_.reset();
+    reconcileButton_->setVisible(false);
     io_->RevisedEdition = ProgramValues().IsRevisedEdition;
     paths_.ExtractDir = ReadDefaultExtractDir();
     LoadExtractFolder(true);
@@ -731,6 +741,7 @@ void TMainForm::ExecuteConversion()
         progressLines_->AppendLine("");
         for (const std::string& line : ReadMessageLines("[変換中の読込メッセージ]", io_->ReadErrors))
             progressLines_->AppendLine(line);
+        ReconcileCompletedRun(folder.Path);
     } else {
         settingsMemo_->setFixedHeight(kFailedSettingsMemoHeight);
     }
@@ -757,6 +768,29 @@ void TMainForm::ShowCompletedRow(const TExecuteResult& result)
     folderGrid_->SetRowEnabled(row, false);
     if (auto& folder = folderRows_[static_cast<std::size_t>(row)])
         folder->Free = false;
+}
+
+void TMainForm::ReconcileCompletedRun(const std::string& folder)
+{
+    // The proof that every yen arrived: the new data set read back against the extract.
+    progressLines_->AppendLine("");
+    try {
+        const std::string host = paths_.ServerMode ? paths_.ServerHost : std::string();
+        reconciliation_ = std::make_unique<TReconciliation>(ReconcileDataFolder(*io_, host, folder, {io_->DroppedYears}));
+        progressLines_->AppendLine("　　[照合] " + SummaryLine(*reconciliation_));
+        reconcileButton_->setVisible(true);
+    } catch (const std::exception& error) {
+        reconciliation_.reset();
+        progressLines_->AppendLine(Format("　　[照合] 照合できませんでした。%s", error.what()));
+    }
+}
+
+void TMainForm::ShowReconciliation()
+{
+    if (!reconciliation_)
+        return;
+    TFReconcileReport report(*reconciliation_, this);
+    report.exec();
 }
 
 // ---- The buttons

@@ -30,6 +30,7 @@ namespace qz {
 class TPerfectGrid;
 class TQZaimuIO;   // convert/uQZ_ZaimuIO.h, which moc cannot read
 struct TExecuteResult;
+struct TReconciliation;   // verify/Reconcile.h
 
 class TMainForm final : public QWidget {
     Q_OBJECT
@@ -88,6 +89,8 @@ private:
     void BuildConfirmation();
     void ExecuteConversion();
     void ShowCompletedRow(const TExecuteResult& result);
+    void ReconcileCompletedRun(const std::string& folder);
+    void ShowReconciliation();
 
     void Next();
     void Back();
@@ -110,6 +113,8 @@ private:
     QPushButton* cancelButton_ = nullptr;
     QPushButton* backButton_ = nullptr;
     QPushButton* nextButton_ = nullptr;
+    QPushButton* reconcileButton_ = nullptr;   // after a completed run: the reconciliation's report
+    std::unique_ptr<TReconciliation> reconciliation_;
     // Page 1.
     QLineEdit* extractDirEdit_ = nullptr;
     QPushButton* browseButton_ = nullptr;

@@ -14,10 +14,12 @@ constexpr std::string_view kHeader2 = ",科目名,,内訳名,,,科目名,,補助
 // The grid's columns in the file's order; column 4 is the empty separator column.
 constexpr std::size_t kColumns[] = {0, 1, 2, 3, 4, 5, 6, 7, 8};
 
-std::string CsvValue(const std::string& value)
+}  // namespace
+
+std::string CsvValue(std::string_view value)
 {
     if (value.find_first_of(",\"\r\n") == std::string::npos)
-        return value;
+        return std::string(value);
     std::string quoted = "\"";
     for (const char c : value) {
         if (c == '"')
@@ -26,8 +28,6 @@ std::string CsvValue(const std::string& value)
     }
     return quoted + '"';
 }
-
-}  // namespace
 
 std::vector<std::string> SyuyakuCsvLines(const std::vector<TSyuyakuRow>& rows)
 {

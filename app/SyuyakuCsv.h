@@ -11,6 +11,10 @@
 
 namespace qz {
 
+// A value as one CSV column: quoted (its quotes doubled) when it holds a comma, a double quote or a line
+// break, else as it is.
+std::string CsvValue(std::string_view value);
+
 // The file's lines. A value holding a comma, a double quote or a line break is quoted (its quotes
 // doubled), so that it stays one column; every other value is written as it is.
 std::vector<std::string> SyuyakuCsvLines(const std::vector<TSyuyakuRow>& rows);

@@ -1,11 +1,11 @@
 #include "app/SyuyakuKamoku.h"
 
-#include "app/Fonts.h"
 #include "app/PerfectGrid.h"
 #include "app/QtDialogs.h"
 #include "app/SyuyakuCsv.h"
 #include "convert/uQZ_ZaimuIO.h"
 #include "platform/SystemDef.h"
+#include "report/Fonts.h"
 
 #include <QFileDialog>
 #include <QHBoxLayout>

@@ -26,6 +26,7 @@ TDataFolderRow RowOf(const fb::TStatement& query, const TMainFormPaths& paths)
         return row;
     row.Code = query.AsString("DATACODE");
     row.Name = name;
+    row.InProgress = name == TExecuteStep::kInProgressText;
     row.Period = EraShortDate(query.AsDate("KISHU")) + "～" + EraShortDate(query.AsDate("KIMATU"));
     // A folder outside the installation's own folder is shared data of another installation.
     if (row.DisplayPath == UpperAscii(row.Path)) {

@@ -20,6 +20,7 @@ struct TDataFolderRow {
     std::string DisplayPath;  // column "データフォルダ": upper-cased, the installation's root shown as "~"
     std::string Path;         // PASNAME as registered
     bool Free = false;        // no data name: the conversion may use it
+    bool InProgress = false;  // marked by a conversion that runs into it, or ended without finishing
 };
 
 // Attaches the system database, reads every DATALIST row and detaches again. Nothing when the database

@@ -11,16 +11,21 @@ constexpr TOptionSpec kYear{"--year", true};
 constexpr TOptionSpec kTargetInitOptions[] = {
     {"--rows", true}, {"--replace"}, {"--server", true}, {"--server-dir", true}};
 constexpr TOptionSpec kInspectOptions[] = {kYear, kJson};
-constexpr TOptionSpec kDestinationsOptions[] = {kJson};
+constexpr TOptionSpec kDestinationsOptions[] = {{"--reset", true}, kJson};
 constexpr TOptionSpec kConvertOptions[] = {
     kYear,           {"--balance", true}, {"--free-code-digits", true}, {"--chart", true}, {"--row", true},
-    {"--special", true, true}, {"--aggregated-csv", true}, kJson};
+    {"--special", true, true}, {"--aggregated-csv", true}, {"--dry-run"}, {"--keep"}, kJson};
+constexpr TOptionSpec kVerifyOptions[] = {
+    {"--row", true}, {"--data", true}, kYear, {"--balance", true}, {"--out", true}, kJson};
+constexpr TOptionSpec kBatchOptions[] = {{"--jobs", true}, {"--out", true}, kJson};
 
 constexpr TCommandSpec kCommands[] = {
     {"target-init", 0, kTargetInitOptions},
     {"inspect", 1, kInspectOptions},
     {"destinations", 0, kDestinationsOptions},
     {"convert", 1, kConvertOptions},
+    {"batch", 1, kBatchOptions},
+    {"verify", 1, kVerifyOptions},
     {"help", 0, {}},
 };
 
@@ -125,14 +130,26 @@ std::string UsageText()
            "      共通アプリケーションデータのフォルダ（$QZ_COMMON_APPDATA）に作成します。\n"
            "  inspect EXTRACT [--year N] [--json]\n"
            "      抽出データの関与先、事業年度と仕訳数、読込メッセージ、選んだ年度の特定科目を表示します。\n"
-           "  destinations [--json]\n"
-           "      変換先のデータフォルダ（空きの行と使用中の行）を表示します。\n"
+           "  destinations [--reset REC] [--json]\n"
+           "      変換先のデータフォルダ（空き、使用中、コンバート中、中断）を表示します。--reset は\n"
+           "      コンバート中のまま中断されたデータフォルダを空きに戻し、残されたデータベースを削除します。\n"
            "  convert EXTRACT [--year N] [--balance normal|tax-excluded] [--free-code-digits 3|4]\n"
            "          [--chart general|real-estate] [--row REC] [--special 科目=コード]...\n"
-           "          [--aggregated-csv FILE|DIR] [--json]\n"
+           "          [--aggregated-csv FILE|DIR] [--dry-run [--keep]] [--json]\n"
            "      抽出データを変換します。指定のないものはウィザードと同じ既定値です：最新の事業年度、\n"
            "      通常の残高、フリーコード３桁、個人不動産の科目体系、最初の空きデータフォルダ、\n"
-           "      抽出科目から提案される特定科目。\n"
+           "      抽出科目から提案される特定科目。変換の後に突合を行い、突合表（CSV、PDF）を\n"
+           "      マイドキュメントに保存します。--dry-run は一時フォルダの作業用インストールに変換して\n"
+           "      突合し、事務所のデータフォルダには何も書き込みません（--keep で作業用フォルダを残します）。\n"
+           "  verify EXTRACT (--row REC | --data FILE) [--year N] [--balance normal|tax-excluded]\n"
+           "          [--out DIR] [--json]\n"
+           "      変換済みのデータを抽出データと突合し、年度・科目・月ごとの残高と月ごとの仕訳を比べます。\n"
+           "      突合表（CSV、PDF）をマイドキュメント（--out のフォルダ）に保存します。差異がなければ\n"
+           "      終了コード 0 です。\n"
+           "  batch FOLDER [--jobs N] [--out DIR] [--json]\n"
+           "      FOLDER 以下のすべての抽出データを、それぞれ次の空きデータフォルダに既定値で変換します。\n"
+           "      --jobs は同時に変換する数（既定 1）、--out は関与先ごとのログと一覧の出力先です。\n"
+           "      終了コードは変換できなかった関与先の数です。\n"
            "\n"
            "  --year N は inspect が表示する事業年度の番号（1 が最新）、--special の科目は\n"
            "  特定科目の名前（現金、仮払消費税、…）または番号です。--json は結果を一つの JSON で\n"

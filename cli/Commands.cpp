@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 
+#include "app/ConversionRuns.h"
 #include "app/MainFormPaths.h"
 #include "app/WizardDestination.h"
 #include "app/WizardTexts.h"
@@ -7,6 +8,7 @@
 #include "common/Format.h"
 #include "common/SjisText.h"
 #include "common/TextHelpers.h"
+#include "db/DataModule.h"
 #include "db/Firebird.h"
 #include "db/schema/Installation.h"
 #include "platform/InstanceGuard.h"
@@ -17,7 +19,6 @@
 #include <cstdio>
 
 namespace qz::cli {
-namespace {
 
 // The edition follows the program's name as the wizard's does, without the "-cli" of the command-line
 // converter: qzconvert2-cli is the revised edition.
@@ -29,8 +30,6 @@ std::filesystem::path EditionExecutable()
         name.resize(name.size() - suffix.size());
     return executable.parent_path() / name;
 }
-
-}  // namespace
 
 // The wizard does not run beside the target program or another tool of the family, and neither do the
 // commands that write: two conversions could take the same free folder.
@@ -82,11 +81,36 @@ void PrintYearChoices(TOutput& output, const TQZaimuIO& io, const TExtractView& 
 
 // ---- destinations
 
-TJson DestinationJson(const TDataFolderRow& row)
+// How long a command waits for the system database while another process of this machine holds it: a
+// batch's workers and the operator's own commands take turns at a local installation's registry.
+constexpr std::chrono::seconds kSystemDatabaseWait{60};
+
+struct TRunStateName {
+    TRunState State;
+    std::string_view Key;    // --json
+    std::string_view Shown;  // the text's column
+};
+constexpr TRunStateName kRunStateNames[] = {
+    {TRunState::Free, "free", "空き"},
+    {TRunState::Used, "used", "使用"},
+    {TRunState::Running, "running", "変換中"},
+    {TRunState::Abandoned, "abandoned", "中断"},
+};
+
+const TRunStateName& NameOf(TRunState state)
+{
+    for (const TRunStateName& name : kRunStateNames)
+        if (name.State == state)
+            return name;
+    return kRunStateNames[1];
+}
+
+TJson DestinationJson(const TDataFolderRow& row, TRunState state)
 {
     return TJson::Object()
         .Set("rec", row.Rec)
         .Set("free", row.Free)
+        .Set("state", NameOf(state).Key)
         .Set("code", row.Code)
         .Set("name", row.Name)
         .Set("period", row.Period)
@@ -104,7 +128,32 @@ constexpr TCommandEntry kCommandTable[] = {
     {"inspect", RunInspect},
     {"destinations", RunDestinations},
     {"convert", RunConvert},
+    {"batch", RunBatch},
+    {"verify", RunVerify},
 };
+
+// destinations --reset REC: an abandoned row freed again. Beside the target program nothing is written;
+// the tools' lock is not needed, the row's own lock tells whether a run holds it.
+int ResetDestination(const std::string& text, TOutput& output)
+{
+    const std::optional<int> rec = TryTextToInt32(text);
+    if (!rec || *rec < 1)
+        return UsageError(Format("--reset にはデータフォルダの番号（REC）を指定してください（%s）。", text));
+    TTerminalUi ui(output.Human());
+    std::string refusal;
+    if (TNamedLock::IsHeldElsewhere(kTargetProgramLock))
+        refusal = "Quorvel 財務が起動しています。";
+    else
+        refusal = ResetAbandonedRun(MainFormPathsOf(SystemDef(), ProgramValues()), *rec);
+    output.Line(refusal.empty() ? Format("データフォルダ %04d を空きに戻しました。", *rec) : TerminalLines(refusal));
+    if (output.Json())
+        output.Summary(TJson::Object()
+                           .Set("result", refusal.empty() ? "success" : "refused")
+                           .Set("rec", *rec)
+                           .Set("refusal", refusal.empty() ? TJson() : TJson(refusal))
+                           .Set("messages", TJson::Texts(ui.Messages())));
+    return refusal.empty() ? kExitSuccess : kExitFailure;
+}
 
 }  // namespace
 
@@ -192,8 +241,10 @@ int RunInspect(const TArguments& arguments, TOutput& output)
     return view.Accepted ? kExitSuccess : kExitFailure;
 }
 
-int RunDestinations(const TArguments&, TOutput& output)
+int RunDestinations(const TArguments& arguments, TOutput& output)
 {
+    if (const auto rec = arguments.Value("--reset"))
+        return ResetDestination(*rec, output);
     TTerminalUi ui(output.Human());
     const TMainFormPaths paths = MainFormPathsOf(SystemDef(), ProgramValues());
     const std::optional<std::vector<TDataFolderRow>> rows = ReadDataFolders(paths);
@@ -204,10 +255,17 @@ int RunDestinations(const TArguments&, TOutput& output)
     }
     const TDataFolderRow* firstFree = FirstFreeRow(*rows);
     const int freeCount = static_cast<int>(std::count_if(rows->begin(), rows->end(), [](const auto& row) { return row.Free; }));
+    std::vector<TRunState> states;
+    std::string abandoned;
+    for (const TDataFolderRow& row : *rows) {
+        states.push_back(RunStateOf(paths, row));
+        if (states.back() == TRunState::Abandoned)
+            abandoned += Format(abandoned.empty() ? "%04d" : "、%04d", row.Rec);
+    }
     if (output.Json()) {
         TJson list = TJson::Array();
-        for (const TDataFolderRow& row : *rows)
-            list.Push(DestinationJson(row));
+        for (std::size_t i = 0; i < rows->size(); ++i)
+            list.Push(DestinationJson((*rows)[i], states[i]));
         output.Summary(TJson::Object()
                            .Set("result", "success")
                            .Set("system_folder", SystemDef().SysDbDir)
@@ -218,13 +276,16 @@ int RunDestinations(const TArguments&, TOutput& output)
     }
     output.Line("変換先のデータフォルダ（" + SystemDef().SysDbDir + "）:");
     output.Line("  REC   状態  コード      データ名 / 会計期間 / データフォルダ");
-    for (const TDataFolderRow& row : *rows) {
-        std::string line = Format("  %04d  %s  %-10s  ", row.Rec, row.Free ? "空き" : "使用", row.Code);
+    for (std::size_t i = 0; i < rows->size(); ++i) {
+        const TDataFolderRow& row = (*rows)[i];
+        std::string line = Format("  %04d  %s  %-10s  ", row.Rec, std::string(NameOf(states[i]).Shown), row.Code);
         if (!row.Free)
             line += row.Name + "  " + row.Period + "  ";
         output.Line(line + row.DisplayPath);
     }
     output.Line(firstFree ? Format("空き %d 件、最初の空き: %04d", freeCount, firstFree->Rec) : std::string("空きのデータフォルダがありません。"));
+    if (!abandoned.empty())
+        output.Line("コンバート中のまま中断されたデータフォルダ: " + abandoned + "（destinations --reset REC で空きに戻せます）");
     return kExitSuccess;
 }
 
@@ -248,6 +309,7 @@ int Main(int argc, char** argv)
     TOutput output(human, json);
     try {
         InitSystemPaths(EditionExecutable());
+        DM().SetSystemDatabaseWait(kSystemDatabaseWait);
         for (const TCommandEntry& command : kCommandTable)
             if (command.Name == arguments.Command)
                 return command.Run(arguments, output);

@@ -8,6 +8,7 @@
 #include "platform/InstanceGuard.h"
 
 #include <exception>
+#include <filesystem>
 #include <optional>
 
 #include <string>
@@ -47,6 +48,11 @@ int RunTargetInit(const TArguments& arguments, TOutput& output);
 int RunInspect(const TArguments& arguments, TOutput& output);
 int RunDestinations(const TArguments& arguments, TOutput& output);
 int RunConvert(const TArguments& arguments, TOutput& output);
+int RunBatch(const TArguments& arguments, TOutput& output);
+int RunVerify(const TArguments& arguments, TOutput& output);
+
+// The program as the edition sees it: its name without the "-cli" (qzconvert2-cli is the revised edition).
+std::filesystem::path EditionExecutable();
 
 // The whole program: parses the command line and runs the command.
 int Main(int argc, char** argv);

@@ -8,13 +8,17 @@
 #include "app/WizardDestination.h"
 #include "app/WizardTexts.h"
 #include "cli/Commands.h"
+#include "cli/DryRun.h"
 #include "cli/Extract.h"
+#include "cli/Reconciliation.h"
 #include "common/Format.h"
 #include "common/SjisText.h"
 #include "common/TextHelpers.h"
+#include "db/DataModule.h"
 #include "platform/SystemDef.h"
 
 #include <filesystem>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -35,6 +39,8 @@ struct TConvertChoices {
     std::optional<int> Rec;
     std::vector<std::pair<std::string, std::string>> Specials;   // (slot name or number, code)
     std::optional<fs::path> CsvPath;
+    bool DryRun = false;
+    bool Keep = false;                                           // the dry run's scratch installation
 };
 
 std::optional<int> ReadChoice(const TArguments& arguments, std::string_view option, std::span<const TChoice> choices,
@@ -76,6 +82,10 @@ std::string ReadChoices(const TArguments& arguments, TConvertChoices& choices)
             error = Format("--aggregated-csv のフォルダがありません（%s）。", folder.string());
         choices.CsvPath = path;
     }
+    choices.DryRun = arguments.Has("--dry-run");
+    choices.Keep = arguments.Has("--keep");
+    if (choices.Keep && !choices.DryRun)
+        error = "--keep は --dry-run と一緒に指定してください。";
     return error;
 }
 
@@ -112,6 +122,9 @@ public:
     std::vector<std::string> RunMessages;   // read messages of the run itself (journal lines)
     std::optional<fs::path> CsvWritten;
     std::string CsvError;
+    std::optional<TReconcileRun> Reconciliation;
+    bool DryRun = false;
+    std::optional<fs::path> Scratch;        // the dry run's installation, while it is there
     const TTerminalUi* Ui = nullptr;
 
     // Tells a refusal and ends the command.
@@ -146,6 +159,9 @@ public:
         if (!CsvError.empty())
             json.Set("aggregated_csv_error", CsvError);
         json.Set("error_log", Result.ErrorLogPath.empty() ? TJson() : TJson(Result.ErrorLogPath));
+        json.Set("reconciliation", Reconciliation ? ReconcileJson(*Reconciliation) : TJson());
+        if (DryRun)
+            json.Set("dry_run", true).Set("scratch", Scratch ? TJson(Scratch->string()) : TJson());
         json.Set("messages", Ui ? TJson::Texts(Ui->Messages()) : TJson::Array());
         output_.Summary(json);
     }
@@ -195,9 +211,13 @@ std::string AccountAndBreakdown(const std::array<std::string, 9>& cells, std::si
 void PrintConverted(TOutput& output, const TConvertReport& report)
 {
     output.Line("");
-    output.Line("変換した内容:");
+    output.Line(report.DryRun ? "試行の結果（本番の変換で行うこと）:" : "変換した内容:");
     output.Line(Format("  関与先　　　　: %s %s", report.Result.DataCode, report.Result.Shougou));
-    output.Line(Format("  データベース　: %s (%04d)", report.Result.DataDatabase, report.Destination->Rec));
+    if (report.DryRun)
+        output.Line(Format("  変換先　　　　: %s (%04d)（試行のため書き込んでいません）", report.Destination->DisplayPath,
+                           report.Destination->Rec));
+    else
+        output.Line(Format("  データベース　: %s (%04d)", report.Result.DataDatabase, report.Destination->Rec));
     output.Line("  取り込んだ年度:");
     for (const TImportedYear& year : report.Years)
         output.Line(Format("    %s  %s  仕訳 %d 件", year.Name, year.Label, year.Journals));
@@ -216,6 +236,8 @@ void PrintConverted(TOutput& output, const TConvertReport& report)
         output.Line("  集約科目リストを保存しました: " + report.CsvWritten->string());
     if (!report.CsvError.empty())
         output.Line("  集約科目リストを保存できません: " + report.CsvError);
+    if (report.Reconciliation)
+        PrintReconciliation(output, *report.Reconciliation, false);
 }
 
 // Saves the list where the operator asked: a folder gets the name the save dialog proposes.
@@ -230,6 +252,68 @@ void SaveCsv(const fs::path& requested, TConvertReport& report, const TQZaimuIO&
     } catch (const std::exception& error) {
         report.CsvError = error.what();
     }
+}
+
+// The first free folder apart from those already tried.
+std::optional<TDataFolderRow> FirstFreeRowBut(const TMainFormPaths& paths, const std::set<int>& tried)
+{
+    const std::optional<std::vector<TDataFolderRow>> rows = ReadDataFolders(paths);
+    if (rows)
+        for (const TDataFolderRow& row : *rows)
+            if (row.Free && !tried.contains(row.Rec))
+                return row;
+    return std::nullopt;
+}
+
+// The conversion into a scratch installation, its reconciliation, and what a real run would do; the office's
+// installation is not written. The scratch goes unless it is kept (--keep) or the conversion failed (its
+// error log lies there).
+int RunDryRun(TOutput& output, TTerminalUi& ui, TQZaimuIO& io, TConvertReport& report, const TConvertChoices& choices)
+{
+    report.DryRun = true;
+    std::optional<TScratchInstallation> scratch;
+    try {
+        scratch.emplace(EditionExecutable());
+    } catch (const std::exception& error) {
+        output.Line("作業用のインストールを作成できません: " + ErrorText(error));
+        report.Summary("failure");
+        return kExitFailure;
+    }
+    output.Line("試行: 作業用のインストールに変換します（事務所のデータには書き込みません）: " + scratch->Root().string());
+    if (choices.Keep)
+        scratch->Keep();
+    const TExecuteDestination target = scratch->Destination();
+    TExecuteStep step(MainFormPathsOf(SystemDef(), ProgramValues()), ui, ui);
+    report.Result = step.ExecuteConversion(io, target, {choices.BalanceKind == kBalanceTaxExcluded});
+    ui.Finish();
+    report.RunMessages = io.ReadErrors;
+    report.Scratch = scratch->Root();
+    if (!report.Result.Success()) {
+        scratch->Keep();
+        output.Line("コンバートに失敗しました（試行）。作業用フォルダを残しました: " + scratch->Root().string());
+        if (!report.Result.ErrorLogPath.empty())
+            output.Line("エラーログ: " + report.Result.ErrorLogPath);
+        report.Summary("failure");
+        return kExitFailure;
+    }
+    if (const auto years = ReadImportedYears(io, "", target.Folder))
+        report.Years = *years;
+    report.Reconciliation = RunReconciliation(io, "", target.Folder, {io.DroppedYears});
+    scratch->RestoreOfficePaths();
+    WriteReconciliationFiles(*report.Reconciliation, SystemDef().DocumentsDir);
+    if (choices.CsvPath)
+        SaveCsv(*choices.CsvPath, report, io);
+    PrintConverted(output, report);
+    if (scratch->Kept()) {
+        output.Line("  作業用フォルダ: " + scratch->Root().string());
+    } else {
+        report.Result.DataDatabase.clear();
+        report.Scratch.reset();
+        scratch.reset();
+        output.Line("  作業用フォルダを削除しました。");
+    }
+    report.Summary("success");
+    return report.CsvError.empty() ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace
@@ -268,7 +352,7 @@ int RunConvert(const TArguments& arguments, TOutput& output)
 
     // Page 2: the destination folder.
     TMainFormPaths paths = MainFormPathsOf(SystemDef(), ProgramValues());
-    const std::optional<std::vector<TDataFolderRow>> rows = ReadDataFolders(paths);
+    const std::optional<std::vector<TDataFolderRow>> rows = choices.DryRun ? ReadOfficeDataFolders(paths) : ReadDataFolders(paths);
     if (!rows) {
         report.Summary("failure");
         return kExitFailure;
@@ -310,9 +394,22 @@ int RunConvert(const TArguments& arguments, TOutput& output)
 
     // Page 4: the settings, then the execute step.
     PrintSettings(output, io, report.View, paths, *destination, *codes);
+    if (choices.DryRun)
+        return RunDryRun(output, ui, io, report, choices);
     TExecuteStep step(paths, ui, ui);
-    report.Result = step.ExecuteConversion(io, {destination->Rec, destination->Path},
-                                           {choices.BalanceKind == kBalanceTaxExcluded});
+    const TExecuteOptions options{choices.BalanceKind == kBalanceTaxExcluded};
+    report.Result = step.ExecuteConversion(io, {destination->Rec, destination->Path}, options);
+    // Without --row the first free folder is meant: when another conversion took it first, the next one.
+    for (std::set<int> taken; report.Result.ClaimLost && !choices.Rec;) {
+        taken.insert(report.Destination->Rec);
+        const std::optional<TDataFolderRow> next = FirstFreeRowBut(paths, taken);
+        if (!next)
+            break;
+        report.Destination = *next;
+        output.Line(Format("データフォルダ %04d に変換します。", next->Rec));
+        report.Result = step.ExecuteConversion(io, {next->Rec, next->Path}, options);
+    }
+    DM().AccDefDisconnect();   // other processes of the installation may need the registry meanwhile
     ui.Finish();
     report.RunMessages = io.ReadErrors;   // the run starts them afresh: the journal lines it skipped
     if (!report.Result.Success()) {
@@ -324,10 +421,12 @@ int RunConvert(const TArguments& arguments, TOutput& output)
     }
 
     const std::string host = paths.ServerMode ? paths.ServerHost : std::string();
-    if (const auto years = ReadImportedYears(io, host, destination->Path))
+    if (const auto years = ReadImportedYears(io, host, report.Destination->Path))
         report.Years = *years;
     if (choices.CsvPath)
         SaveCsv(*choices.CsvPath, report, io);
+    report.Reconciliation = RunReconciliation(io, host, report.Destination->Path, {io.DroppedYears});
+    WriteReconciliationFiles(*report.Reconciliation, SystemDef().DocumentsDir);
     PrintConverted(output, report);
     report.Summary("success");
     return report.CsvError.empty() ? kExitSuccess : kExitFailure;

@@ -6,6 +6,7 @@
 #include "common/LineBlock.h"
 #include "common/SjisText.h"
 #include "common/TextHelpers.h"
+#include "convert/ZaimuIO_BalanceSeries.h"
 #include "convert/ZaimuIO_Statements.h"
 #include "convert/uQZ_ZaimuIO.h"
 
@@ -16,6 +17,7 @@
 namespace qz {
 
 using namespace convert::sql;
+using balance_series::IsOfYear;
 
 namespace {
 
@@ -29,23 +31,6 @@ constexpr std::string_view kBalanceSheetLevels[] = {"10", "20", "30"};
 // year), by name.
 constexpr std::string_view kCorporationRecomputed[] = {"繰越利益剰余金"};
 constexpr std::string_view kIndividualRecomputed[] = {"事業主貸", "事業主借", "元入金"};
-
-bool IsBalanceOf(const TExtractRecord& record, int year, std::string_view kind)
-{
-    return !record.Empty() && record.YearCode() == year && record.Text(column::balance::kKind) == kind;
-}
-
-// The balance at the start of the input month: the opening balance for the first month, else the running
-// totals of the month before, on the account's side.
-TMoney BalanceAtMonthStart(const TExtractRecord& record, int month, int side)
-{
-    if (month == 1)
-        return record.Amount(column::balance::kOpening);
-    const std::size_t first = column::balance::kFirstSeriesOfMonth[month - 2];
-    const TMoney firstSeries = record.Amount(first);
-    const TMoney secondSeries = record.Amount(first + column::balance::kSecondSeriesOffset);
-    return side == 2 ? secondSeries - firstSeries : firstSeries - secondSeries;
-}
 
 // Decimal text of an amount with two decimals, as the writer's lines carry it; the third and fourth
 // decimals follow only when they are not zero, so no part of a yen is dropped.
@@ -73,14 +58,6 @@ std::string YenText(TMoney amount)
         text += digits[i];
     }
     return text;
-}
-
-const TZMKANJYO* AccountOfYear(const std::vector<TZMKANJYO>& accounts, int year, std::string_view code)
-{
-    for (const TZMKANJYO& account : accounts)
-        if (account.YearCode() == year && account.Text(column::zmkanjyo::kSystemCode) == code)
-            return &account;
-    return nullptr;
 }
 
 const TZMUCHIWAK* SubAccountOfYear(const std::vector<TZMUCHIWAK>& subAccounts, int year, std::string_view account,
@@ -216,21 +193,22 @@ std::string TQZaimuIO::ReadKaisiZan(int code, int month, int past)
     };
 
     for (const TZMUCHZAN& row : Zmuchzan) {
-        if (!IsBalanceOf(row, code, kind))
+        if (!IsOfYear(row, code, kind))
             continue;
+        // A total line has no account to open: looking it up would count as a code the year lacks and refuse
+        // the year's journals.
         const std::string& account = row.Text(column::balance::kAccount);
-        if (!YearAccount(account, true))
+        if (!YearAccount(account, true) || THxzMakeData::IsTotalLineCode(account))
             continue;
         const std::string fac = Writer.ConvertBranchCode(row.Text(column::balance::kBranch));
         if (BranchesInUse() && fac == " ")
             continue;
-        const TZMKANJYO* ofYear = AccountOfYear(Zmkanjyo, code, account);
-        const int side = ofYear && ofYear->Text(column::zmkanjyo::kSide) == "2" ? 2 : 1;
+        const int side = balance_series::SideOf(Zmkanjyo, code, account);
         const std::string k = Writer.ConvertAccountCode(account);
         if (k.empty())
             continue;
         const std::string& sub = row.Text(column::balance::kSubAccount);
-        const TMoney amount = BalanceAtMonthStart(row, month, side);
+        const TMoney amount = balance_series::AtMonthStart(row, month, side);
 
         if (Writer.HasSubAccountBalances(fac, k)) {
             if (sub != kNoSubAccount) {
@@ -255,10 +233,10 @@ std::string TQZaimuIO::ReadKaisiZan(int code, int month, int past)
             if (!departments)
                 continue;
             for (const TZMBUMZAN& part : Zmbumzan)
-                if (IsBalanceOf(part, code, kind) && part.Text(column::balance::kBranch) == row.Text(column::balance::kBranch) &&
+                if (IsOfYear(part, code, kind) && part.Text(column::balance::kBranch) == row.Text(column::balance::kBranch) &&
                     part.Text(column::balance::kAccount) == account)
                     addLine(fac, k, " ", Writer.ConvertDepartmentCode(part.Text(column::balance::kDepartment)), side,
-                            BalanceAtMonthStart(part, month, side));
+                            balance_series::AtMonthStart(part, month, side));
         }
     }
     return lines.Text();
@@ -284,11 +262,11 @@ bool TQZaimuIO::CheckCarryOver(int code, std::vector<std::string>& list)
     TCarriedBalances target(Transaction(), AccInfo().TAXDEFUH != 0);
     bool agrees = true;
     for (const TZMUCHZAN& row : Zmuchzan) {
-        if (!IsBalanceOf(row, code, kind))
+        if (!IsOfYear(row, code, kind))
             continue;
         const std::string& account = row.Text(column::balance::kAccount);
         const TZMKANJYO* source = YearAccount(account, false);
-        if (!source || !IsCheckedAccount(*source))
+        if (!source || !IsCheckedAccount(*source) || THxzMakeData::IsTotalLineCode(account))
             continue;
         const std::string& sub = row.Text(column::balance::kSubAccount);
         TCarryOverRow checked{.Branch = Writer.ConvertBranchCode(row.Text(column::balance::kBranch)),

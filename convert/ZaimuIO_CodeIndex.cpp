@@ -24,17 +24,11 @@ constexpr std::size_t kAccountNameBytes = 28;
 constexpr int kLowestCounterCode = 1;             // free and spare codes run through "001"-"999"
 constexpr int kHighestCounterCode = 999;
 
-// Source codes of totals and computed lines: they get no index entry.
-bool IsTotalLine(int code)
-{
-    return (code >= 39000 && code <= 39900) || (code >= 98600 && code <= 99400) || (code >= 99500 && code <= 99800);
-}
-
-// A code that is no number reads as 0 and, like a total line, gets no entry of its own.
+// Totals and computed lines get no index entry; a code that is no number reads as 0 and gets none either.
 bool IsCountable(const TZMKANJYO& account)
 {
-    const int code = TryTextToInt32(account.Text(kanjyo::kSystemCode)).value_or(0);
-    return code != 0 && !IsTotalLine(code);
+    const std::string& code = account.Text(kanjyo::kSystemCode);
+    return TryTextToInt32(code).value_or(0) != 0 && !THxzMakeData::IsTotalLineCode(code);
 }
 
 bool IsBlank(std::string_view text)

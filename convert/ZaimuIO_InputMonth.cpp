@@ -5,6 +5,7 @@
 #include "common/LineReader.h"
 #include "common/PeriodCalendar.h"
 #include "common/TextHelpers.h"
+#include "convert/ZaimuIO_BalanceSeries.h"
 #include "convert/ZaimuIO_JournalLines.h"
 #include "convert/ZaimuIO_StepFailure.h"
 #include "convert/ZaimuIO_Statements.h"
@@ -23,9 +24,7 @@ constexpr int kMonthsWithSeries = std::size(column::balance::kFirstSeriesOfMonth
 // an amount in either series; 1 when no month has one.
 int FirstMonthByBalances(const std::vector<TZMUCHZAN>& balances, int code, std::string_view kind)
 {
-    const auto ofYear = [&](const TZMUCHZAN& row) {
-        return !row.Empty() && row.YearCode() == code && row.Text(column::balance::kKind) == kind;
-    };
+    const auto ofYear = [&](const TZMUCHZAN& row) { return balance_series::IsOfYear(row, code, kind); };
     const auto opens = [&](const TZMUCHZAN& row) { return ofYear(row) && row.Amount(column::balance::kOpening) != TMoney(); };
     if (std::any_of(balances.begin(), balances.end(), opens))
         return 1;

@@ -130,13 +130,17 @@ void TJournalPairing::Finish()
     pending_.reset();
 }
 
+std::string PairKey(const TZMSIWAKE& side)
+{
+    std::string key;
+    for (const std::size_t column : {kYear, kBranch, kDate, kVoucherCode})
+        key += side.Column(column) + '\t';
+    return key;
+}
+
 bool TJournalPairing::FormsPair(const TZMSIWAKE& first, const TZMSIWAKE& second)
 {
-    constexpr std::size_t kSameInBoth[] = {kYear, kBranch, kDate, kVoucherCode};
-    if (first.Column(kSide) != "1" || second.Column(kSide) != "2")
-        return false;
-    return std::all_of(std::begin(kSameInBoth), std::end(kSameInBoth),
-                       [&](std::size_t column) { return first.Column(column) == second.Column(column); });
+    return first.Column(kSide) == "1" && second.Column(kSide) == "2" && PairKey(first) == PairKey(second);
 }
 
 }  // namespace qz::journal_lines

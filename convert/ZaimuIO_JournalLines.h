@@ -63,6 +63,10 @@ struct TJournalSortRow {
 // also collide.
 std::optional<TJournalSortRow> JournalSortRow(std::string_view raw);
 
+// What the two sides of one entry share: the year, branch, date and voucher (no two lines of the file share
+// it with the same side: the sort table's key refuses them).
+std::string PairKey(const TZMSIWAKE& side);
+
 // Whether the sort table's columns hold the row: each key text at most 8 ASCII characters (the side 1), the
 // line at most 300 characters. The database would refuse any other row, and with it the whole run.
 bool FitsSortTable(const TJournalSortRow& row);

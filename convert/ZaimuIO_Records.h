@@ -76,6 +76,9 @@ inline constexpr std::size_t kSubAccount = 4;   // ZMUCHZAN: "00000" none, "9999
 inline constexpr std::size_t kDepartment = 4;   // ZMBUMZAN
 inline constexpr std::size_t kKind = 5;
 inline constexpr std::size_t kOpening = 6;
+// The 16 slots of the year: the first series from this column, the second series 16 columns on.
+inline constexpr int kSlots = 16;
+inline constexpr std::size_t kFirstSeriesOfSlot1 = 7;
 // The first-series column of month k (1-11) of the year; its second-series partner lies 16 columns on.
 // The quarter and year-end settlement columns are not months.
 inline constexpr std::size_t kFirstSeriesOfMonth[] = {7, 8, 9, 11, 12, 13, 15, 16, 17, 19, 20};

@@ -4,6 +4,7 @@
 // the conversion error log.
 
 #include "common/Format.h"
+#include "common/SjisText.h"
 #include "common/TextHelpers.h"
 #include "convert/ZaimuIO_StepFailure.h"
 #include "convert/ZaimuIO_Statements.h"
@@ -76,6 +77,15 @@ public:
             target_->AppendLine(text);
         lines_.emplace_back(text);
     }
+    // The lines from index on, joined by a blank (skipped-journal lines of the year begin with blanks).
+    std::string LinesFrom(int index) const
+    {
+        std::string text;
+        for (std::size_t i = static_cast<std::size_t>(std::max(index, 0)); i < lines_.size(); ++i)
+            if (!Trim(lines_[i]).empty())
+                text += (text.empty() ? "" : " ") + Trim(lines_[i]);
+        return text;
+    }
     // Every line followed by CR LF.
     std::string Text() const
     {
@@ -127,6 +137,7 @@ private:
     bool Steps()
     {
         io_.PastJournalsSkipped = false;
+        io_.DroppedYears.clear();
         io_.ReadErrors.clear();
         io_.DeleteOldLogs();
         PrepareWriter();
@@ -238,22 +249,25 @@ private:
     {
         ResetLookups();
         errorsOfYearStart_ = io_.Writer.Errors.size();
+        const auto drop = [&](int linesBefore, std::string_view fallback) {
+            return Drop({code, Format("%s%s", year.Label, fallback)}, linesBefore);
+        };
         const TJigyouNendo& entry = ManifestEntry(code);
         if (!WritePeriod(entry.Start, entry.End, entry.Simebi, startNo, inputStart))
-            return onBalanceFailure == TOutcome::Dropped ? Drop() : TOutcome::Abort;
+            return onBalanceFailure == TOutcome::Dropped ? drop(memo_.LineCount(), "の会計期間を書き込めません。") : TOutcome::Abort;
         io_.ShowStatus(year.Status);
         switch (OpeningBalances(year, code, startNo, onBalanceFailure)) {
         case TOutcome::Kept: break;
-        case TOutcome::Dropped: return Drop();
+        case TOutcome::Dropped: return drop(memo_.LineCount(), "の開始残高を書き込めません。");
         case TOutcome::Abort: return TOutcome::Abort;
         }
-        if (const int result = PostJournals(year, code); result != 0) {
+        if (const int linesBefore = memo_.LineCount(), result = PostJournals(year, code); result != 0) {
             ReportRefusedPastYear(year, result);
-            return Drop();
+            return drop(linesBefore, "仕訳の取込を中止しました。");
         }
         if (!io_.RunYearUpdate())
-            return Drop();
-        pastDataKept_ = true;
+            return drop(memo_.LineCount(), "の期末残高の更新に失敗しました。");
+        keptYears_.push_back(code);
         return TOutcome::Kept;
     }
 
@@ -281,12 +295,12 @@ private:
     // with its own balances. onFailure is what a failed write of the balances means.
     TOutcome OpeningBalances(const TYearKind& year, int code, int startNo, TOutcome onFailure)
     {
-        if (pastDataKept_) {
+        if (!keptYears_.empty()) {
             if (io_.CheckCarryOver(code, balanceDiff_))
                 return TOutcome::Kept;
             AppendLines({std::string(year.Mismatch), std::string(year.Cleared)});
             AppendLines(balanceDiff_);
-            if (!ClearPastData())
+            if (!ClearPastData(Format("%s%s", year.Mismatch, year.Cleared)))
                 return TOutcome::Abort;
             onFailure = TOutcome::Abort;
         }
@@ -345,19 +359,26 @@ private:
     }
 
     // Drops the past year being written: the data set keeps no past data at all. The writer's reasons for
-    // the failure go to the operator's lines, since a completed run shows no error log.
-    TOutcome Drop()
+    // the failure go to the operator's lines, since a completed run shows no error log; the lines told from
+    // linesBefore on are the year's reason (the fallback's text when there are none).
+    TOutcome Drop(TDroppedYear year, int linesBefore)
     {
         const std::vector<std::string>& errors = io_.Writer.Errors;
         AppendLines({errors.begin() + static_cast<std::ptrdiff_t>(std::min(errorsOfYearStart_, errors.size())), errors.end()});
-        return ClearPastData() ? TOutcome::Dropped : TOutcome::Abort;
+        if (std::string told = memo_.LinesFrom(linesBefore); !told.empty())
+            year.Reason = std::move(told);
+        io_.DroppedYears.push_back(year);
+        return ClearPastData(year.Reason) ? TOutcome::Dropped : TOutcome::Abort;
     }
 
-    bool ClearPastData()
+    // Every past figure goes; the years rolled forward so far are dropped with the reason.
+    bool ClearPastData(const std::string& reason)
     {
         if (io_.Writer.DeletePastJournals() != 0)
             return false;
-        pastDataKept_ = false;
+        for (const int code : keptYears_)
+            io_.DroppedYears.push_back({code, reason});
+        keptYears_.clear();
         return true;
     }
 
@@ -419,7 +440,7 @@ private:
     int templateKind_ = 0;
     fs::path workFile_;
     bool sortTableCreated_ = false;
-    bool pastDataKept_ = false;            // the data set holds a rolled-forward past year
+    std::vector<int> keptYears_;           // the rolled-forward past years the data set holds
     std::size_t errorsOfYearStart_ = 0;    // the writer's errors before the past year being written
     std::vector<std::string> balanceDiff_;
 };

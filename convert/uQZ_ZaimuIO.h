@@ -25,6 +25,12 @@ struct TSyuyakuRow {
     std::array<std::string, 9> Cells;
 };
 
+// A past year a run dropped, or whose figures it cleared again, and the operator's lines that told why.
+struct TDroppedYear {
+    int Code = -1;         // the year's internal code
+    std::string Reason;
+};
+
 // The special-account slots (TokuteiKamoku) the conversion reads by meaning.
 inline constexpr int kSlotCash = 0;
 inline constexpr int kSlotInputTax = 1;            // 仮払消費税, both kinds of client
@@ -224,6 +230,8 @@ public:
     // successful run on, when the writer stores it in ACCDEF1.
     bool RunImport();
     bool PastJournalsSkipped = false;
+    // The past years of the last run that the data set does not hold, in the order they went.
+    std::vector<TDroppedYear> DroppedYears;
     // The number 1-12 of the first month whose data the year enters as journals.
     int FirstInputMonth(int code, int firstCalendarMonth);
     // The same month worked out from the extract's files alone, before any data database exists: what the

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -24,6 +25,27 @@ constexpr std::string_view kDataInfoFile = "qrvacc.inf";
 bool ServerMode()
 {
     return ProgramValues().ConnectionMode == 1;
+}
+
+// The embedded engine's refusal of a database file that another process holds.
+bool IsHeldByAnotherProcess(const fb::TFbError& error)
+{
+    return error.Code() == kFbIoError && error.Message().find("lock") != std::string::npos;
+}
+
+// Attaches, waiting up to `wait` while another process holds the file.
+fb::TAttachment AttachWaiting(const fb::TConnectParams& params, std::chrono::milliseconds wait)
+{
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        try {
+            return fb::TAttachment::Attach(params);
+        } catch (const fb::TFbError& error) {
+            if (!IsHeldByAnotherProcess(error) || std::chrono::steady_clock::now() >= deadline)
+                throw;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
 }
 
 // The folder's data-information record: whether the data is in use, and by whom.
@@ -133,8 +155,8 @@ bool TDM::fnAccDefConnected(const std::string& host, TOnFailure onFailure)
         return true;
     const std::string useHost = HostOrDefault(host);
     try {
-        IBDatabaseDEF = fb::TAttachment::Attach(
-            ConnectParamsFor(DatabaseName(useHost, SystemDef().SysDbDir, ProgramValues().SysDbFileName)));
+        IBDatabaseDEF = AttachWaiting(
+            ConnectParamsFor(DatabaseName(useHost, SystemDef().SysDbDir, ProgramValues().SysDbFileName)), systemWait_);
         accDefHost_ = useHost;
         return IBDatabaseDEF.Connected();
     } catch (...) {
@@ -205,7 +227,7 @@ bool TDM::ProbeInUseLocally(const std::string& database)
         probe.Detach();
         return false;
     } catch (const fb::TFbError& error) {
-        if (error.Code() == kFbIoError && error.Message().find("lock") != std::string::npos)
+        if (IsHeldByAnotherProcess(error))
             return true;
         throw;
     }

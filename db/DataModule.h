@@ -15,6 +15,7 @@
 #include "db/AccInfo.h"
 #include "db/Firebird.h"
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -64,6 +65,10 @@ public:
 
     // Attaches the system database unless it is attached.
     bool fnAccDefConnected(const std::string& host, TOnFailure onFailure);
+    // How long attaching the system database waits while another process of this machine holds it (the
+    // embedded engine opens a database file for one process at a time); by default it does not wait. The
+    // command-line converter waits, so that a batch's workers take turns at the registry.
+    void SetSystemDatabaseWait(std::chrono::milliseconds wait) { systemWait_ = wait; }
     // Always re-attaches the data database of a folder (empty: the current data folder); never throws.
     bool fnAccDatConnected(const std::string& host, const std::string& folder, bool updateInfo);
     // Detaches the data database; markFree / updateList refresh the folder's information and DATALIST row.
@@ -119,6 +124,7 @@ private:
     std::string accDatHost_;
     std::string accDatFolder_;
     std::string accDefHost_;
+    std::chrono::milliseconds systemWait_{0};
     bool accDatHasParams_ = false;
 };
 

@@ -7,10 +7,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 extern char** environ;
 
@@ -58,7 +60,7 @@ private:
 
 }  // namespace
 
-int RunChildProcess(const TChildProcess& child)
+TRunningChild TRunningChild::Start(const TChildProcess& child)
 {
     std::vector<std::string> arguments{child.Program.string()};
     arguments.insert(arguments.end(), child.Arguments.begin(), child.Arguments.end());
@@ -70,24 +72,83 @@ int RunChildProcess(const TChildProcess& child)
     posix_spawn_file_actions_addopen(actions.Get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     const std::string output = child.OutputFile ? child.OutputFile->string() : "/dev/null";
     posix_spawn_file_actions_addopen(actions.Get(), STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(actions.Get(), STDOUT_FILENO, STDERR_FILENO);
+    if (child.ErrorFile) {
+        const std::string errors = child.ErrorFile->string();
+        posix_spawn_file_actions_addopen(actions.Get(), STDERR_FILENO, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    } else {
+        posix_spawn_file_actions_adddup2(actions.Get(), STDOUT_FILENO, STDERR_FILENO);
+    }
+    // A descriptor duplicated onto itself loses its close-on-exec flag in the child only.
+    for (const int fd : child.InheritedDescriptors)
+        posix_spawn_file_actions_adddup2(actions.Get(), fd, fd);
 
     pid_t pid = 0;
     const int failed = posix_spawnp(&pid, child.Program.c_str(), actions.Get(), nullptr, argv.data(), envp.data());
     if (failed != 0)
         throw std::runtime_error(Format("プログラムを起動できません。<%s> %s", child.Program.string(), std::strerror(failed)));
+    return TRunningChild(pid, child.Program.string());
+}
 
-    for (;;) {
+std::optional<int> TRunningChild::Poll()
+{
+    if (status_ || pid_ < 0)
+        return status_;
+    int status = 0;
+    pid_t done = 0;
+    do
+        done = ::waitpid(pid_, &status, WNOHANG);
+    while (done < 0 && errno == EINTR);
+    if (done < 0)
+        throw std::runtime_error(Format("プログラムの終了を確認できません。<%s> %s", program_, std::strerror(errno)));
+    if (done == pid_)
+        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    return status_;
+}
+
+void TRunningChild::Kill(int signal)
+{
+    if (!status_ && pid_ > 0)
+        ::kill(pid_, signal);
+}
+
+TRunningChild::TRunningChild(TRunningChild&& other) noexcept
+    : pid_(std::exchange(other.pid_, -1)), program_(std::move(other.program_)), status_(other.status_)
+{
+}
+
+TRunningChild& TRunningChild::operator=(TRunningChild&& other) noexcept
+{
+    if (this != &other) {
+        Release();
+        pid_ = std::exchange(other.pid_, -1);
+        program_ = std::move(other.program_);
+        status_ = other.status_;
+    }
+    return *this;
+}
+
+TRunningChild::~TRunningChild()
+{
+    Release();
+}
+
+void TRunningChild::Release() noexcept
+{
+    if (pid_ > 0 && !status_) {
+        ::kill(pid_, SIGKILL);
         int status = 0;
-        const pid_t done = ::waitpid(pid, &status, WNOHANG);
-        if (done == pid) {
-            if (WIFEXITED(status))
-                return WEXITSTATUS(status);
-            return 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
         }
-        if (done < 0 && errno != EINTR)
-            throw std::runtime_error(Format("プログラムの終了を確認できません。<%s> %s", child.Program.string(),
-                                            std::strerror(errno)));
+    }
+    pid_ = -1;
+}
+
+int RunChildProcess(const TChildProcess& child)
+{
+    TRunningChild running = TRunningChild::Start(child);
+    for (;;) {
+        if (const std::optional<int> status = running.Poll())
+            return *status;
         if (child.WhileWaiting)
             child.WhileWaiting();
         std::this_thread::sleep_for(child.PollInterval);

@@ -12,6 +12,8 @@ namespace qz {
 
 inline constexpr std::string_view kTargetProgramLock = "KELDARO000";
 inline constexpr std::string_view kToolsLock = "KELDARO_TOOLS";
+// Names the descriptor of the held "KELDARO_TOOLS" that a batch hands to its own worker processes.
+inline constexpr std::string_view kInheritedToolsLockVariable = "QZ_TOOLS_LOCK_FD";
 
 std::filesystem::path NamedLockDir();
 
@@ -21,6 +23,12 @@ public:
     // Nothing when another holder has it.
     static std::optional<TNamedLock> TryAcquire(std::string_view name);
     static bool IsHeldElsewhere(std::string_view name);
+    // The lock held through a descriptor this process inherited: nothing unless the descriptor is open on
+    // the lock's own file and its lock is ours (the holder's open file shared with us, or a free lock).
+    static std::optional<TNamedLock> AdoptInherited(std::string_view name, int fd);
+
+    // For handing the lock to a child process (TChildProcess::InheritedDescriptors).
+    int Descriptor() const { return fd_; }
 
     TNamedLock(TNamedLock&& other) noexcept;
     TNamedLock& operator=(TNamedLock&& other) noexcept;
@@ -34,10 +42,14 @@ private:
 };
 
 // The start-up guard: refuses to run beside the target program or a second tool, otherwise holds
-// "KELDARO_TOOLS" for the life of the program.
+// "KELDARO_TOOLS" for the life of the program. A worker of a batch holds the batch's lock through the
+// descriptor named by kInheritedToolsLockVariable.
 class TInstanceGuard {
 public:
     static TInstanceGuard Acquire();
+
+    // The held tools lock (null when refused).
+    const TNamedLock* ToolsLock() const { return lock_ ? &*lock_ : nullptr; }
 
     bool Refused() const { return !refusal_.empty(); }
     // "Quorvel 財務が起動しています。" or "アプリケーションは既に起動しています。"

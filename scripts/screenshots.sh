@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Pictures of the wizard at work, for reviewers: installs what the project needs (Xvfb and the Japanese fonts
 # included), builds the screenshot tool, and lets it drive the wizard through a conversion of the corporation
-# sample into a fresh installation under a virtual X server. The four pages, the completed run and the
+# sample into a fresh installation under a virtual X server. The four pages, the completed run, the reconciliation and the
 # aggregated-accounts list are written as PNG files.
 # Usage: scripts/screenshots.sh [OUTPUT-FOLDER]   (default: run/screenshots)
 set -euo pipefail

@@ -60,14 +60,6 @@ std::string FirstThree(std::string_view code)
     return std::string(code.substr(0, 3));
 }
 
-// Codes of the source's total and computed lines: a missing one is expected and not worth the status line.
-bool IsQuietlyMissing(std::string_view code)
-{
-    const auto number = TryTextToInt(code);
-    return number && ((*number >= 39000 && *number <= 39900) || (*number >= 98600 && *number <= 99400) ||
-                      (*number >= 99500 && *number <= 99800));
-}
-
 constexpr std::string_view kSundryAccount = "99900";
 constexpr std::string_view kAccountWithoutSubAccount = "99999";
 
@@ -113,6 +105,13 @@ void THxzMakeData::LoadAccountTable(int size)
     }
 }
 
+bool THxzMakeData::IsTotalLineCode(std::string_view code)
+{
+    const auto number = TryTextToInt(code);
+    return number && ((*number >= 39000 && *number <= 39900) || (*number >= 98600 && *number <= 99400) ||
+                      (*number >= 99500 && *number <= 99800));
+}
+
 void THxzMakeData::AddMissingCode(const std::string& entry)
 {
     for (const std::string_view line : SplitAt(MissingCodes, "\r\n"))
@@ -136,7 +135,8 @@ std::string THxzMakeData::ConvertAccountCode(std::string_view code)
             return pair.NewCode;
     AccountLookupError = kLookupAccountMissing;
     AddMissingCode(Format("  [\"%s\"]", FirstThree(code)));
-    if (!IsQuietlyMissing(code))
+    // A total or computed line has no target by design: not worth the status line.
+    if (!IsTotalLineCode(code))
         SetStatus(Format("[%s]科目コードが見つからない", code));
     return {};
 }

@@ -132,6 +132,9 @@ public:
     void BuildAggregationTable(int dataType);
     void LoadAccountTable(int size);
     std::string ConvertAccountCode(std::string_view code);
+    // The source's total and computed lines (39000-39900, 98600-99400, 99500-99800): no account of their own,
+    // so the account index gives them no target.
+    static bool IsTotalLineCode(std::string_view code);
     std::string ConvertToUserCode(std::string_view code);
     std::string ConvertBranchCode(std::string_view code) const;
     std::string ConvertDepartmentCode(std::string_view code) const;

@@ -128,16 +128,6 @@ struct TGroupKey {
     bool operator==(const TGroupKey&) const = default;
 };
 
-// The side an account keeps its balance on, by its DAC: debit (1, 4) or credit (2, 3).
-int BalanceSign(std::int64_t dac, std::string_view kcode)
-{
-    switch (dac) {
-    case 1: case 4: return 1;
-    case 2: case 3: return -1;
-    }
-    throw std::runtime_error(Format("勘定科目[%s]の貸借区分(DAC=%d)が正しくありません。", kcode, dac));
-}
-
 // A slot outside the year would take its amounts nowhere.
 int CheckedSlot(std::int64_t mnum, const TGroupKey& key)
 {
@@ -343,6 +333,15 @@ void CarryProfit(fb::TTransaction& tr, const TYearUpdateInputs& in)
 }
 
 }  // namespace
+
+int BalanceSign(std::int64_t dac, std::string_view kcode)
+{
+    switch (dac) {
+    case 1: case 4: return 1;
+    case 2: case 3: return -1;
+    }
+    throw std::runtime_error(Format("勘定科目[%s]の貸借区分(DAC=%d)が正しくありません。", kcode, dac));
+}
 
 void ShiftPastBalances(fb::TTransaction& tr, const TYearUpdateInputs& in)
 {

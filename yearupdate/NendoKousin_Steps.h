@@ -74,6 +74,10 @@ struct TYearUpdateInputs {
 };
 
 // Steps, in the order the update runs them.
+// The side an account keeps its balance on, by its DAC: 1 debit (DAC 1, 4) or -1 credit (2, 3). Throws for
+// any other DAC, which no balance can be read by.
+int BalanceSign(std::int64_t dac, std::string_view kcode);
+
 void ShiftPastBalances(fb::TTransaction& tr, const TYearUpdateInputs& in);
 void CarryBalancesForward(fb::TTransaction& tr, const TYearUpdateInputs& in);
 void ClearYearAmounts(fb::TTransaction& tr, const TYearUpdateInputs& in);

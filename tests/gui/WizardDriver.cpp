@@ -49,6 +49,9 @@ void TModalAnswerer::Answer()
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
         Texts << (box->informativeText().isEmpty() ? box->text() : box->text() + "\n" + box->informativeText());
         box->done(QMessageBox::Ok);
+    } else if (auto* summary = modal->findChild<QPlainTextEdit*>("MEMO_SUMMARY")) {
+        Reports << summary->toPlainText();
+        modal->close();
     } else if (auto* grid = modal->findChild<TPerfectGrid*>()) {
         ListRows.push_back(grid->rowCount());
         modal->close();

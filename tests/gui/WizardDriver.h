@@ -29,7 +29,8 @@ void MakeWizardInstallation(const std::filesystem::path& root, TScopedEnv& env, 
 TExtractDescription Sample(std::string_view name);
 
 // Answers every modal window the wizard opens while it is driven: message boxes are read and confirmed,
-// the aggregated-accounts list is counted and closed. The progress dialog is left alone. Seen, when set,
+// the aggregated-accounts list is counted and closed, the reconciliation report's summary read and the
+// report closed. The progress dialog is left alone. Seen, when set,
 // gets each window first (the screenshot tool takes its picture there).
 class TModalAnswerer : public QObject {
 public:
@@ -37,6 +38,7 @@ public:
 
     QStringList Texts;           // "text" or "text\nsecond line" of each box
     std::vector<int> ListRows;   // the rows of each aggregated-accounts list shown
+    QStringList Reports;         // the summary of each reconciliation report shown
     std::function<void(QWidget&)> Seen;
 
     QString Last() const { return Texts.isEmpty() ? QString() : Texts.last(); }

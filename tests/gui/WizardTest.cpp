@@ -264,9 +264,21 @@ void WizardTest::thePagesRefuseWhatTheyMustAndASampleIsConverted()
     QCOMPARE(folders->CellText(0, 1), d.ClientName);
     QVERIFY(fs::exists(fs::path(SystemDef().SysDbDir) / "0001" / "qrvacc.fdb"));
 
+    // The reconciliation of what was written: every yen and every entry of the three years arrived.
+    auto* reconcile = Find<QPushButton>(form, "BTN_RECONCILE");
+    QVERIFY(reconcile->isVisible());
+    const QStringList afterRun = MemoLines(form, "MemoB");
+    QCOMPARE(afterRun.filter("[照合] 突合結果: 差異なし").size(), 1);
+    Click(form, "BTN_RECONCILE");
+    QCOMPARE(answerer.Reports.size(), 1);
+    QVERIFY(answerer.Reports[0].startsWith("突合結果: 差異なし"));
+    for (std::size_t year = 0; year < d.Years.size(); ++year)
+        QVERIFY(answerer.Reports[0].contains(FromUtf8(Format("元 %d 件", static_cast<int>(d.Years[year].Entries.size())))));
+
     // After the run "back" starts over on page 1.
     Click(form, "BTN_BACK");
     QCOMPARE(form.CurrentPage(), int(TMainForm::kPageExtract));
+    QVERIFY(!reconcile->isVisible());
     QCOMPARE(form.Context().SentakuNendoCode, d.Years[0].Code);
 }
 

@@ -2,7 +2,9 @@
 // temporary folder, its exit status, its lines, and its --json summaries read by an independent parser.
 
 #include "common/Cp932.h"
+#include "db/Firebird.h"
 #include "platform/InstanceGuard.h"
+#include "platform/SystemDef.h"
 #include "tests/support/SampleExtracts.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempFolder.h"
@@ -18,6 +20,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <map>
 
 namespace qz {
 namespace {
@@ -70,7 +73,7 @@ protected:
     void SetUp() override
     {
         env.Set("QZ_COMMON_APPDATA", common.string()).Set("QZ_DOCUMENTS", (root.Path() / "ドキュメント").string());
-        env.Set("TEMP", root.Path().string()).Set("XDG_RUNTIME_DIR", root.Path().string());
+        env.Set("TEMP", root.Path().string()).Set("TMPDIR", root.Path().string()).Set("XDG_RUNTIME_DIR", root.Path().string());
         const TRun init = Run({"target-init", "--rows", "3"});
         ASSERT_EQ(init.Status, 0) << init.Out << init.Err;
     }
@@ -151,7 +154,9 @@ TEST_F(CliTest, WrongCommandLinesAndRefusedExtractsEndWithoutWriting)
     for (const std::vector<std::string>& arguments :
          {std::vector<std::string>{}, {"translate"}, {"inspect"}, {"convert", extract.string(), "--balance", "gross"},
           {"inspect", extract.string(), "--year", "4"}, {"convert", extract.string(), "--chart", "general"},
-          {"convert", extract.string(), "--special", "売掛金=152"}, {"destinations", "--row", "1"}}) {
+          {"convert", extract.string(), "--special", "売掛金=152"}, {"destinations", "--row", "1"},
+          {"verify", extract.string()}, {"verify", extract.string(), "--row", "1", "--data", data.string()},
+          {"convert", extract.string(), "--keep"}}) {
         const TRun run = Run(arguments);
         EXPECT_EQ(run.Status, 2) << testing::PrintToString(arguments) << run.Out;
         EXPECT_NE(run.Err.find("qzconvert-cli: "), std::string::npos) << run.Err;
@@ -269,6 +274,94 @@ TEST_F(CliTest, ConvertsASampleIntoTheFirstFreeFolderAndTellsWhatItConverted)
     ASSERT_NE(current, std::string::npos) << text.Out;
     const std::string line = text.Out.substr(current + 1, text.Out.find('\n', current + 1) - current - 1);
     EXPECT_TRUE(line.ends_with("  仕訳 " + std::to_string(sample.Years[0].Entries.size()) + " 件")) << line;
+}
+
+// Every file below a folder with its bytes, by its path in the folder.
+std::map<std::string, std::string> FolderContents(const fs::path& folder)
+{
+    std::map<std::string, std::string> contents;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder))
+        contents[fs::relative(entry.path(), folder).string()] = entry.is_regular_file() ? test::ReadBytes(entry.path()) : "<folder>";
+    return contents;
+}
+
+// Runs one statement on a data database of the installation, as a damage done behind the program's back.
+void Damage(const fs::path& database, std::string_view sql)
+{
+    fb::TAttachment attachment = fb::TAttachment::Attach(
+        {database.string(), std::string(kProductDbUser), std::string(kProductDbPassword), std::string(kProductDbCharset)});
+    fb::TTransaction transaction(attachment);
+    transaction.Start();
+    fb::ExecuteImmediate(transaction, sql);
+    transaction.Commit();
+}
+
+TEST_F(CliTest, ConvertReconcilesAndVerifyFindsWhatWasChangedSince)
+{
+    test::WriteExtract(sample, extract);
+    const TRun run = Run({"convert", extract.string(), "--json"});
+    ASSERT_EQ(run.Status, 0) << run.Out << run.Err;
+    const QJsonObject reconciliation = run.Json()["reconciliation"].toObject();
+    EXPECT_EQ(Text(reconciliation["result"]), "ok") << run.Out;
+    EXPECT_EQ(reconciliation["differences"].toInt(), 0);
+    const fs::path documents = Text(reconciliation["csv"]);
+    EXPECT_TRUE(fs::is_regular_file(documents)) << documents;
+    EXPECT_TRUE(test::ReadBytes(Text(reconciliation["pdf"])).starts_with("%PDF")) << Text(reconciliation["pdf"]);
+    EXPECT_NE(run.Err.find("突合結果: 差異なし"), std::string::npos) << run.Err;
+
+    const fs::path out = root.Path() / "突合";
+    const TRun clean = Run({"verify", extract.string(), "--row", "1", "--out", out.string(), "--json"});
+    EXPECT_EQ(clean.Status, 0) << clean.Out << clean.Err;
+    EXPECT_EQ(Text(clean.Json()["result"]), "ok");
+    EXPECT_EQ(fs::path(Text(clean.Json()["csv"])).parent_path(), out);
+
+    // The debit side of one entry of the current year loses 7 yen: a difference in its month's journals.
+    Damage(data / "0001" / "qrvacc.fdb",
+           "UPDATE SIWAKE SET KINGAKU = KINGAKU - 7 WHERE REC = (SELECT MIN(REC) FROM SIWAKE WHERE TAISHAKU = 1)");
+    const TRun damaged = Run({"verify", extract.string(), "--data", (data / "0001").string(), "--out", out.string()});
+    EXPECT_EQ(damaged.Status, 1) << damaged.Out << damaged.Err;
+    EXPECT_NE(damaged.Out.find("突合結果: 差異 1 件"), std::string::npos) << damaged.Out;
+    EXPECT_NE(damaged.Out.find("差額=-7"), std::string::npos) << damaged.Out;
+    const std::string csv = DecodeCp932(test::ReadBytes(out / ("Quorvel_Reconcile_" + sample.ClientCode + ".csv")));
+    EXPECT_NE(csv.find(",当期,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find(",-7\r\n"), std::string::npos) << csv;
+}
+
+TEST_F(CliTest, ADryRunLeavesTheOfficeAsItWasAndTellsWhatARealRunWouldDo)
+{
+    test::WriteExtract(sample, extract);
+    const std::map<std::string, std::string> before = FolderContents(common);
+    const TRun dry = Run({"convert", extract.string(), "--dry-run", "--json"});
+    ASSERT_EQ(dry.Status, 0) << dry.Out << dry.Err;
+    EXPECT_EQ(FolderContents(common), before);
+    const QJsonObject json = dry.Json();
+    EXPECT_TRUE(json["dry_run"].toBool());
+    EXPECT_TRUE(json["scratch"].isNull());
+    EXPECT_TRUE(json["data_database"].isNull());
+    EXPECT_EQ(json["destination"]["rec"].toInt(), 1);
+    EXPECT_EQ(Text(json["reconciliation"]["result"]), "ok");
+    for (const QJsonValue row : Destinations())
+        EXPECT_TRUE(row["free"].toBool());
+    for (const fs::directory_entry& entry : fs::directory_iterator(root.Path()))
+        EXPECT_FALSE(entry.path().filename().string().starts_with("qzconvert-")) << entry.path();
+
+    // The real run takes the same row and the same journals.
+    const TRun real = Run({"convert", extract.string(), "--json"});
+    ASSERT_EQ(real.Status, 0) << real.Err;
+    const QJsonObject realJson = real.Json();
+    EXPECT_EQ(realJson["destination"]["rec"].toInt(), 1);
+    EXPECT_EQ(realJson["years_imported"].toArray(), json["years_imported"].toArray());
+    ASSERT_EQ(json["years_imported"].toArray().size(), 3);
+
+    // Kept, the scratch installation holds the trial's data set.
+    const TRun kept = Run({"convert", extract.string(), "--dry-run", "--keep", "--json"});
+    ASSERT_EQ(kept.Status, 0) << kept.Err;
+    const QJsonObject keptJson = kept.Json();
+    const fs::path scratch = Text(keptJson["scratch"]);
+    EXPECT_EQ(keptJson["destination"]["rec"].toInt(), 2);
+    EXPECT_TRUE(fs::is_regular_file(Text(keptJson["data_database"]))) << kept.Err;
+    EXPECT_TRUE(Text(keptJson["data_database"]).starts_with(scratch.string()));
+    EXPECT_NE(kept.Err.find(scratch.string()), std::string::npos);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The execute step on a real local installation: what it refuses before writing anything, what a failure
 // leaves behind (the operator's files, a free registry row), and what a conversion registers.
 
+#include "app/ConversionRuns.h"
 #include "app/ExecuteStep.h"
 #include "common/Cp932.h"
 #include "common/Format.h"
@@ -58,6 +59,45 @@ TEST_F(ExecuteStepLocal, AFolderThatHoldsADataDatabaseIsRefusedBeforeAnythingIsW
     EXPECT_EQ(test::ReadBytes(dataFolder / "qrvacc.fdb"), before);
     EXPECT_TRUE(test::IsFreeRow(test::DataListRow(1)));
     EXPECT_EQ(memo.Lines, (std::vector<std::string>{"", ""}));
+}
+
+// Two conversions that both saw the row free: the one that comes second is refused before it writes
+// anything, whether the first still runs (its lock), is in the middle of its claim (an open transaction of
+// another attachment) or has claimed the row already.
+TEST_F(ExecuteStepLocal, ARowAnotherConversionClaimedIsRefusedBeforeAnythingIsWritten)
+{
+    TQZaimuIO io;
+    test::ReadSample(io, "corporation", root.Path());
+    const TMainFormPaths paths = MainFormPathsOf(SystemDef(), ProgramValues());
+    const auto expectRefused = [&](std::string_view situation) {
+        ui.Messages.clear();
+        const TExecuteResult result = Execute(io, 2, Folder(2));
+        EXPECT_EQ(result.Outcome, TExecuteOutcome::Refused) << situation;
+        EXPECT_TRUE(result.ClaimLost) << situation;
+        EXPECT_EQ(ui.LastText(), "選択したフォルダは他のコンバートで使用中です。\nデータ選択画面に戻って、別の場所を選んで下さい。")
+            << situation;
+        EXPECT_FALSE(fs::exists(Folder(2) / "qrvacc.fdb")) << situation;
+        EXPECT_EQ(memo.Lines, (std::vector<std::string>{"", ""})) << situation;
+    };
+    {
+        const std::optional<TNamedLock> running = TNamedLock::TryAcquire(RowLockName(paths, 2));
+        ASSERT_TRUE(running);
+        expectRefused("running");
+        EXPECT_TRUE(test::IsFreeRow(test::DataListRow(2)));
+        DM().AccDefDisconnect();
+    }
+
+    const std::string system = (fs::path(SystemDef().SysDbDir) / ProgramValues().SysDbFileName).string();
+    fb::TAttachment other = fb::TAttachment::Attach(ConnectParamsFor(system));
+    {
+        fb::TTransaction claim(other);
+        claim.Start();
+        fb::ExecuteImmediate(claim, "UPDATE DATALIST SET ENTTEXT='他のコンバート' WHERE REC=2");
+        expectRefused("claiming");
+        claim.Commit();
+    }
+    expectRefused("claimed");
+    EXPECT_EQ(test::DataListRow(2).ENTTEXT, "他のコンバート");
 }
 
 TEST_F(ExecuteStepLocal, AFailedTemplateRestoreFreesTheRowAndLeavesNoDatabase)

@@ -6,6 +6,7 @@
 #include "convert/ZaimuIO_Statements.h"
 #include "db/schema/SchemaStatements.h"
 #include "journal/SiwakeStatements.h"
+#include "verify/Verify_Statements.h"
 #include "writer/DataKakikomi_Statements.h"
 #include "yearupdate/NendoKousin_Statements.h"
 
@@ -47,7 +48,7 @@ std::vector<TProgramStatement> ProgramStatements()
     std::vector<TProgramStatement> all;
     for (auto&& list :
          {DbStatements(), schema::SchemaStatements(), ConvertStatements(), JournalStatements(), WriterStatements(),
-          AppStatements(), YearUpdateStatements()})
+          AppStatements(), YearUpdateStatements(), VerifyStatements()})
         for (const TNamedStatement& statement : list)
             all.push_back({std::string(statement.Name), statement.Db, statement.Sql, statement.MinMinor1,
                            CreatesObject(statement.Sql), false});

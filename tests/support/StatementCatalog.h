@@ -1,7 +1,7 @@
 #pragma once
 // The statements the program sends to the target product's databases. Every module that exists lists its
 // own (DbStatements, SchemaStatements, ConvertStatements, JournalStatements, WriterStatements,
-// AppStatements, YearUpdateStatements); the statements of the modules not written yet wait here, and a
+// AppStatements, YearUpdateStatements, VerifyStatements); the statements of the modules not written yet wait here, and a
 // module takes its statements over when it is written. A test prepares every one of them against freshly
 // restored templates and the system database, so a schema change that breaks a statement fails at once.
 

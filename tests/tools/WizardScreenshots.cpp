@@ -1,5 +1,5 @@
 // Takes pictures of the wizard converting the corporation sample into a fresh installation: the four pages,
-// the completed run and the aggregated-accounts list, as PNG files in the folder given. Run it under a real
+// the completed run, the aggregated-accounts list and the reconciliation's report, as PNG files in the folder given. Run it under a real
 // X server (scripts/screenshots.sh starts Xvfb) so that the pictures show what an operator sees.
 
 #include "app/Fonts.h"
@@ -51,7 +51,9 @@ int main(int argc, char** argv)
     bool saved = true;
     qz::test::TModalAnswerer answerer;
     answerer.Seen = [&](QWidget& window) {
-        if (window.findChild<qz::TPerfectGrid*>())
+        if (window.objectName() == "TFReconcileReport")
+            saved = Save(window, output / "7-reconciliation.png") && saved;
+        else if (window.findChild<qz::TPerfectGrid*>())
             saved = Save(window, output / "6-aggregated-list.png") && saved;
     };
     {
@@ -70,7 +72,8 @@ int main(int argc, char** argv)
             qz::test::Click(form, "BTN_NEXT");   // the last one runs the conversion
         }
         saved = Save(form, output / "5-completed.png") && saved;
-        if (answerer.ListRows.empty() || !answerer.Texts.isEmpty()) {
+        qz::test::Click(form, "BTN_RECONCILE");
+        if (answerer.ListRows.empty() || answerer.Reports.empty() || !answerer.Texts.isEmpty()) {
             std::fprintf(stderr, "the run did not end as expected: %s\n", answerer.Texts.join(" / ").toStdString().c_str());
             saved = false;
         }

@@ -3,6 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <thread>
+
 namespace qz {
 namespace {
 
@@ -38,6 +44,44 @@ TEST(ChildProcess, KeepsTheCallerAliveWhileWaiting)
     RunChildProcess({.Program = "sleep", .Arguments = {"0.3"}, .WhileWaiting = [&] { ++calls; },
                      .PollInterval = std::chrono::milliseconds(20)});
     EXPECT_GE(calls, 3);
+}
+
+TEST(ChildProcess, HandsOnlyTheNamedDescriptorsToTheChild)
+{
+    TTempFolder folder;
+    const int fd = ::open((folder.Path() / "lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(fd, 0);
+    const std::vector<std::string> isOpen = {"-c", "[ -e /proc/self/fd/" + std::to_string(fd) + " ]"};
+    EXPECT_EQ(RunChildProcess({.Program = "sh", .Arguments = isOpen}), 1);
+    EXPECT_EQ(RunChildProcess({.Program = "sh", .Arguments = isOpen, .InheritedDescriptors = {fd}}), 0);
+    ::close(fd);
+}
+
+TEST(ChildProcess, AStartedChildIsPolledKilledAndNeverOutlivesItsObject)
+{
+    TTempFolder folder;
+    const auto output = folder.Path() / "out.txt", errors = folder.Path() / "err.txt";
+    int pid = 0;
+    {
+        TRunningChild child = TRunningChild::Start(
+            {.Program = "sh", .Arguments = {"-c", "echo out; echo err >&2; exec sleep 30"}, .OutputFile = output, .ErrorFile = errors});
+        pid = child.Pid();
+        while (ReadBytes(errors).empty())
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_FALSE(child.Poll());
+        TRunningChild moved = std::move(child);
+        EXPECT_FALSE(moved.Poll());
+    }
+    EXPECT_NE(::kill(pid, 0), 0);   // killed and reaped with its object
+    EXPECT_EQ(ReadBytes(output), "out\n");
+    EXPECT_EQ(ReadBytes(errors), "err\n");
+
+    TRunningChild child = TRunningChild::Start({.Program = "sleep", .Arguments = {"30"}});
+    child.Kill(SIGKILL);
+    std::optional<int> status;
+    while (!(status = child.Poll()))
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(*status, 128 + SIGKILL);
 }
 
 TEST(ChildProcess, MissingProgramIsAnError)

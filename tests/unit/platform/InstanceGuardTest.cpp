@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -67,6 +68,37 @@ TEST_F(InstanceGuardTest, SeesALockHeldByAnotherProcess)
     EXPECT_FALSE(TInstanceGuard::Acquire().Refused());  // the lock dies with its holder
     ::close(ready[0]);
     ::close(ready[1]);
+}
+
+// A batch hands its lock to its workers through an inherited descriptor; naming any other descriptor in
+// the variable gets a tool nothing.
+TEST_F(InstanceGuardTest, OnlyADescriptorOfTheHeldLockLetsAWorkerRunUnderItsBatch)
+{
+    const std::optional<TNamedLock> batch = TNamedLock::TryAcquire(kToolsLock);
+    ASSERT_TRUE(batch);
+    const std::string variable(kInheritedToolsLockVariable);
+    const int reopened = ::open((runtime.Path() / std::string(kToolsLock)).c_str(), O_RDWR | O_CLOEXEC);
+    const int otherFile = ::open((runtime.Path() / std::string(kTargetProgramLock)).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(reopened, 0);
+    ASSERT_GE(otherFile, 0);
+    for (const std::string& forged : {std::to_string(reopened), std::to_string(otherFile), std::string("987"), std::string("x")}) {
+        env.Set(variable, forged);
+        EXPECT_TRUE(TInstanceGuard::Acquire().Refused()) << forged;
+    }
+    ::close(reopened);
+    ::close(otherFile);
+
+    env.Set(variable, std::to_string(batch->Descriptor()));
+    const pid_t worker = ::fork();
+    if (worker == 0)
+        ::_exit(TInstanceGuard::Acquire().Refused() ? 1 : 0);
+    int status = -1;
+    ASSERT_EQ(::waitpid(worker, &status, 0), worker);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+
+    // The worker's end does not release the batch's lock.
+    env.Unset(variable);
+    EXPECT_TRUE(TInstanceGuard::Acquire().Refused());
 }
 
 TEST_F(InstanceGuardTest, StartUpShowsTheRefusalAndRunsNothing)
