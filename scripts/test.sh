@@ -37,6 +37,8 @@ fi
 cd "$BUILD_DIR"
 status=0
 ctest --output-on-failure --parallel "$(nproc)" || status=$?
+# Every fuzz target once over its seeds and the inputs that once found a fault (seconds once built).
+"$repo/scripts/fuzz.sh" --replay || status=1
 if [ "$skip_server_tests" = true ]; then
   echo "test.sh: the server-mode tests were SKIPPED (QZ_SKIP_SERVER_TESTS=1): no server path was tried" >&2
 fi
