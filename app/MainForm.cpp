@@ -665,11 +665,17 @@ void TMainForm::TakeCandidate(int candidateRow)
     specialGrid_->SetCellText(row, kSpecialCodeColumn, candidateGrid_->CellText(candidateRow, kCandidateCodeColumn));
 }
 
-void TMainForm::NextFromSpecialAccounts()
+std::vector<std::string> TMainForm::SpecialCodes() const
 {
     std::vector<std::string> codes;
     for (int row = 0; row < specialGrid_->rowCount(); ++row)
         codes.push_back(specialGrid_->CellText(row, kSpecialCodeColumn));
+    return codes;
+}
+
+void TMainForm::NextFromSpecialAccounts()
+{
+    const std::vector<std::string> codes = SpecialCodes();
     if (const std::optional<TSpecialAccountRefusal> refusal = ValidateSpecialAccounts(*io_, codes)) {
         ShowError(refusal->Text);
         specialGrid_->setFocus();
@@ -683,9 +689,7 @@ void TMainForm::NextFromSpecialAccounts()
 
 void TMainForm::BuildConfirmation()
 {
-    std::vector<std::string> codes;
-    for (int row = 0; row < specialGrid_->rowCount(); ++row)
-        codes.push_back(specialGrid_->CellText(row, kSpecialCodeColumn));
+    const std::vector<std::string> codes = SpecialCodes();
     const TDataFolderRow& folder = *folderRows_[static_cast<std::size_t>(destinationRow_)];
     settingsLines_->Clear();
     progressLines_->Clear();

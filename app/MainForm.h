@@ -83,6 +83,7 @@ private:
     // Page 3.
     void ShowCandidates(int row);
     void TakeCandidate(int candidateRow);
+    std::vector<std::string> SpecialCodes() const;   // the codes of the special-account grid, top down
     void NextFromSpecialAccounts();
 
     // Page 4.

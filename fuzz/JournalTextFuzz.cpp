@@ -41,16 +41,7 @@ void CheckEntry(const TSiwakeRec& rec)
 
 void CheckTax(const TSiwakeRec& rec, int salesRounding, int purchaseRounding)
 {
-    const std::optional<TEntryTax> tax = ComputeEntryTax({.Amount = rec.KINGAKU,
-                                                          .GivenTax = rec.ZEIGAKU,
-                                                          .DebitCategory = rec.L.TAXCODE,
-                                                          .CreditCategory = rec.R.TAXCODE,
-                                                          .Automatic = rec.AUTCALCU == 1,
-                                                          .CalcMode = rec.TAXCALCU,
-                                                          .Date = rec.HIZUKE,
-                                                          .OldRate = rec.OLDRATE,
-                                                          .SalesRounding = salesRounding,
-                                                          .PurchaseRounding = purchaseRounding});
+    const std::optional<TEntryTax> tax = ComputeEntryTax(EntryTaxInput(rec, salesRounding, purchaseRounding));
     if (!tax)
         return;
     // Both sides carry the same gross amount, so the entry balances.

@@ -147,4 +147,18 @@ void MarkUntaxedEntry(TSiwakeRec& rec)
         rec.TAXCALCU = 2;
 }
 
+TTaxInput EntryTaxInput(const TSiwakeRec& rec, int salesRounding, int purchaseRounding)
+{
+    return {.Amount = rec.KINGAKU,
+            .GivenTax = rec.ZEIGAKU,
+            .DebitCategory = rec.L.TAXCODE,
+            .CreditCategory = rec.R.TAXCODE,
+            .Automatic = rec.AUTCALCU == 1,
+            .CalcMode = rec.TAXCALCU,
+            .Date = rec.HIZUKE,
+            .OldRate = rec.OLDRATE,
+            .SalesRounding = salesRounding,
+            .PurchaseRounding = purchaseRounding};
+}
+
 }  // namespace qz

@@ -5,6 +5,7 @@
 // afterwards: a TAB or a comma byte is never part of a double-byte character.
 
 #include "journal/SiwakeRec.h"
+#include "journal/TaxCategories.h"
 
 #include <string>
 #include <string_view>
@@ -40,5 +41,8 @@ TSiwakeRec BuildSiwakeRec(const std::vector<std::string>& fields, const TSiwakeL
 
 // When both sides are untaxed or outside the tax, the entry carries no tax.
 void MarkUntaxedEntry(TSiwakeRec& rec);
+
+// What the tax of the entry is computed from, with the data set's rounding codes (TAXU_HASUU, TAXH_HASUU).
+TTaxInput EntryTaxInput(const TSiwakeRec& rec, int salesRounding, int purchaseRounding);
 
 }  // namespace qz

@@ -108,16 +108,7 @@ std::string TodayYymmdd()
 bool ApplyTax(TSiwakeRec& rec)
 {
     const TACCINF& info = AccInfo();
-    const std::optional<TEntryTax> tax = ComputeEntryTax({.Amount = rec.KINGAKU,
-                                                          .GivenTax = rec.ZEIGAKU,
-                                                          .DebitCategory = rec.L.TAXCODE,
-                                                          .CreditCategory = rec.R.TAXCODE,
-                                                          .Automatic = rec.AUTCALCU == 1,
-                                                          .CalcMode = rec.TAXCALCU,
-                                                          .Date = rec.HIZUKE,
-                                                          .OldRate = rec.OLDRATE,
-                                                          .SalesRounding = info.TAXU_HASUU,
-                                                          .PurchaseRounding = info.TAXH_HASUU});
+    const std::optional<TEntryTax> tax = ComputeEntryTax(EntryTaxInput(rec, info.TAXU_HASUU, info.TAXH_HASUU));
     if (!tax)
         return false;
     for (const auto& [side, result] : {std::pair{&rec.L, &tax->Debit}, std::pair{&rec.R, &tax->Credit}}) {
