@@ -59,4 +59,12 @@ std::size_t CodePointCount(std::string_view text)
     return count;
 }
 
+bool IsUtf8(std::string_view text)
+{
+    for (std::size_t pos = 0; pos < text.size();)
+        if (!NextCodePoint(text, pos))
+            return false;
+    return true;
+}
+
 }  // namespace qz

@@ -14,6 +14,9 @@ std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& pos);
 
 void AppendUtf8(std::string& out, char32_t cp);
 
+// Whether the bytes are well-formed UTF-8 throughout.
+bool IsUtf8(std::string_view text);
+
 // The number of characters of a UTF-8 text (a malformed byte counts as one).
 std::size_t CodePointCount(std::string_view text);
 

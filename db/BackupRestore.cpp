@@ -4,6 +4,7 @@
 #include "common/Format.h"
 #include "common/SjisText.h"
 #include "common/Ui.h"
+#include "common/Utf8.h"
 #include "db/DbStatements.h"
 #include "db/ErrorReport.h"
 #include "db/Firebird.h"
@@ -50,10 +51,13 @@ bool EmptyOperationHistory(TDM& dm, TServiceProtocol protocol, const std::string
     return true;
 }
 
+// The tool runs under the UTF-8 locale we give it, so its log (and the file names in it) is UTF-8; a log
+// that is not is read as CP932, the character set of the tool on the office's Windows machines.
 std::string ReadText(const fs::path& file)
 {
     std::ifstream in(file, std::ios::binary);
-    return DecodeCp932(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return IsUtf8(bytes) ? bytes : DecodeCp932(bytes);
 }
 
 // Runs the tool hidden and waits for it. Returns the log text, or nothing after showing why it failed.

@@ -77,6 +77,13 @@ TEST_F(BackupRestoreTest, TheToolReplacesAnExistingDatabaseOnlyWhenAsked)
     EXPECT_FALSE(RestoreFDBByTool(DM(), "", false, (test::TemplateFolder() / "QrvAcc11.610").string(), Database().string()));
     EXPECT_TRUE(ui.LastText().starts_with("レストア中にエラーが発生しました。")) << ui.LastText();
     EXPECT_EQ(CountIn(dataFolder, "SELECT DATATYPE FROM ACCDEF1"), 2);
+
+    // The tool's own message names the database as the file system spells it.
+    const fs::path client = root.Path() / "顧客（髙橋①）" / "qrvacc.fdb";
+    fs::create_directories(client.parent_path());
+    ASSERT_TRUE(RestoreFDBByTool(DM(), "", true, (test::TemplateFolder() / "QrvAcc11.610").string(), client.string()));
+    EXPECT_FALSE(RestoreFDBByTool(DM(), "", false, (test::TemplateFolder() / "QrvAcc11.610").string(), client.string()));
+    EXPECT_NE(ui.LastText().find(client.string()), std::string::npos) << ui.LastText();
 }
 
 TEST_F(BackupRestoreTest, AToolLogWithErrorTurnsIntoTheFailureMessage)
