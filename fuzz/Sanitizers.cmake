@@ -4,6 +4,5 @@ if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   message(FATAL_ERROR "QZ_FUZZ needs clang with libFuzzer; configure a fresh build folder: "
                       "cmake -S . -B build-fuzz -G Ninja -DQZ_FUZZ=ON")
 endif()
-set(QZ_SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
-add_compile_options(${QZ_SANITIZERS} -fsanitize=fuzzer-no-link)
-add_link_options(${QZ_SANITIZERS})
+# The sanitizers themselves are set in the top-level CMakeLists.txt (shared with the sanitizer build).
+add_compile_options(-fsanitize=fuzzer-no-link)
