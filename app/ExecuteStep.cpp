@@ -85,6 +85,19 @@ void RemoveFileIfPresent(const fs::path& file)
         ShowError(Format("ファイルを削除できません。<%s>\n%s", file.string(), error.message()));
 }
 
+// What a server run that could not free its row leaves, and what the operator does about it.
+std::string LeftInProgressText(const std::string& host, int rec, bool publishFailed, bool unreachable)
+{
+    std::string text = publishFailed ? Format("データベースサーバー(%s)への登録に失敗しました。\n", host) : std::string();
+    text += unreachable ? "サーバーに接続できないため、" : "サーバー上の後始末ができなかったため、";
+    text += Format("データフォルダ %04d はコンバート中のまま残っています。\n", rec);
+    text += "このパソコンの作業用ファイルは削除しました。サーバーに接続できるようになれば、"
+            "次にコンバートを開始したときに自動的に空きに戻ります。\n";
+    text += unreachable ? "データベースサーバーが起動しているか確認してから、もう一度コンバートを実行して下さい。"
+                        : "エラーの内容を確認してから、もう一度コンバートを実行して下さい。";
+    return text;
+}
+
 std::string ErrorLogPath()
 {
     try {
@@ -151,12 +164,20 @@ bool ResetDataListRow(const std::string& host, int rec)
     return UpdateDataListRow(host, app::sql::kResetDataList, rec, false, [](fb::TStatement&) {});
 }
 
+bool DeleteServerDataDatabase(const std::string& host, const std::string& database)
+{
+    if (!DM().fnAccDefConnected(host, TOnFailure::Report))
+        return false;
+    return DM().ServerFileOperation("FDEL", database, "") || !DM().ServerFileOperation("FEXIST", database, "");
+}
+
 TExecuteResult TExecuteStep::ExecuteConversion(TQZaimuIO& io, const TExecuteDestination& destination,
                                                 const TExecuteOptions& options)
 {
     Prepare(destination);
     TExecuteResult result;
     result.Outcome = TExecuteOutcome::Refused;
+    FinishAbandonedServerRuns(paths_, memo_);
     // The row's lock comes first: while another run holds it, that run may still be removing what it made
     // in the folder, so not even the folder is looked at.
     if (!LockRow()) {
@@ -177,6 +198,7 @@ TExecuteResult TExecuteStep::ExecuteConversion(TQZaimuIO& io, const TExecuteDest
     status_.SetCaption("");
     const bool completed = Convert(io, options, result);
     Close(completed);
+    FinishClaimRecord(completed);
     rowLock_.reset();   // the row is completed or reset, and the run's files are gone or complete
     result.Outcome = completed ? TExecuteOutcome::Completed : TExecuteOutcome::Failed;
     if (completed)
@@ -192,6 +214,7 @@ void TExecuteStep::Prepare(const TExecuteDestination& destination)
     rec_ = destination.Rec;
     folderCreated_ = false;
     importRan_ = false;
+    serverRun_ = {};
     if (paths_.ServerMode) {
         serverDataPath_ = destination.Folder;
         dataDir_ = fs::path(ProgramValues().CommonDataPath) / ProgramValues().SettingsSubPath;
@@ -274,8 +297,8 @@ TExecuteStep::TClaim TExecuteStep::ClaimDataListRow(const TQZaimuIO& io)
 bool TExecuteStep::Convert(TQZaimuIO& io, const TExecuteOptions& options, TExecuteResult& result)
 {
     // The row is claimed: from here on every failure frees it again.
-    if (!CreateDataDatabase(io)) {
-        ResetDataListRow();
+    if (!RecordClaim() || !CreateDataDatabase(io)) {
+        ReleaseRow();
         return false;
     }
     io.ZandakaSyubetu = options.TaxExcludedBalances ? 2 : 1;
@@ -284,22 +307,20 @@ bool TExecuteStep::Convert(TQZaimuIO& io, const TExecuteOptions& options, TExecu
     {
         TConnectionModeScope local(0);
         if (!AttachDataDatabase()) {
-            ResetDataListRow();
+            ReleaseRow();
             return false;
         }
         if (!Import(io, result))
             return false;
     }
     if (paths_.ServerMode && !PublishToServer()) {
+        serverRun_.PublishFailed = true;
         ShowProgress("・データベースの作成に失敗しました。");
-        ResetDataListRow();
-        DeleteServerDatabase();
+        ReleaseRow();
         return false;
     }
     if (!CompleteDataListRow()) {
-        ResetDataListRow();
-        if (paths_.ServerMode)
-            DeleteServerDatabase();
+        ReleaseRow();
         return false;
     }
     Complete(io, result);
@@ -370,7 +391,7 @@ bool TExecuteStep::Import(TQZaimuIO& io, TExecuteResult& result)
         ImportRaised(io);
         return false;
     }
-    ResetDataListRow();
+    ReleaseRow();
     if (data.Active())
         data.Rollback();
     DM().AccDatDisconnect("", false, false);
@@ -390,7 +411,22 @@ void TExecuteStep::ImportRaised(TQZaimuIO& io)
         } catch (...) {
         }
     }
-    ResetDataListRow();
+    ReleaseRow();
+}
+
+// Server mode: the record that lets this machine free the row later when the server cannot be reached at
+// the end of the run.
+bool TExecuteStep::RecordClaim()
+{
+    if (!paths_.ServerMode)
+        return true;
+    try {
+        WriteClaimRecord(paths_, rec_, ServerDatabase());
+        serverRun_.Recorded = true;
+    } catch (...) {
+        ReportCurrentException(kContext, "コンバートを開始できません。", false);
+    }
+    return serverRun_.Recorded;
 }
 
 bool TExecuteStep::PublishToServer()
@@ -400,17 +436,13 @@ bool TExecuteStep::PublishToServer()
     bool published = BackupFDBByTool(DM(), std::string(kLocalEngineHost), true, transfer.string(), DataDatabase().string());
     if (published) {
         ShowProgress(Format("[%s:%s] 登録中です。", paths_.ServerHost, DisplayPath(ServerDatabase(), paths_.SystemRootKey)));
+        serverRun_.PublishStarted = true;
         published = RestoreFDBByTool(DM(), paths_.ServerHost, true, transfer.string(), ServerDatabase());
     }
     RemoveFileIfPresent(transfer);
     return published;
 }
 
-void TExecuteStep::DeleteServerDatabase()
-{
-    if (DM().fnAccDefConnected(paths_.ServerHost, TOnFailure::Report))
-        DM().ServerFileOperation("FDEL", ServerDatabase(), "");
-}
 
 void TExecuteStep::Complete(const TQZaimuIO& io, TExecuteResult& result)
 {
@@ -470,9 +502,30 @@ bool TExecuteStep::CompleteDataListRow()
     });
 }
 
-void TExecuteStep::ResetDataListRow()
+// Frees the claimed row again; in server mode what the publishing left on the server goes first, so that
+// no other run can take the row while it is there. A server that cannot be reached is tried once.
+void TExecuteStep::ReleaseRow()
 {
-    qz::ResetDataListRow(paths_.ServerHost, rec_);
+    if (paths_.ServerMode && !DM().fnAccDefConnected(paths_.ServerHost, TOnFailure::Report)) {
+        serverRun_.ReleaseFailed = serverRun_.Unreachable = true;
+        return;
+    }
+    const bool deleted = !serverRun_.PublishStarted || DeleteServerDataDatabase(paths_.ServerHost, ServerDatabase());
+    if (!deleted || !ResetDataListRow(paths_.ServerHost, rec_))
+        serverRun_.ReleaseFailed = true;
+}
+
+// Server mode: the claim record goes once the row is completed or free again; otherwise it stays for a
+// later run to finish the cleanup, and the operator is told what is left.
+void TExecuteStep::FinishClaimRecord(bool completed)
+{
+    if (!serverRun_.Recorded)
+        return;
+    if (completed || !serverRun_.ReleaseFailed)
+        RemoveClaimRecord(paths_, rec_);
+    else
+        Ui().ShowMessage(TMessageKind::Error, LeftInProgressText(paths_.ServerHost, rec_, serverRun_.PublishFailed,
+                                                                 serverRun_.Unreachable));
 }
 
 }  // namespace qz

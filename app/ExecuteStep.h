@@ -81,13 +81,14 @@ private:
     bool AttachDataDatabase();
     bool Import(TQZaimuIO& io, TExecuteResult& result);
     void ImportRaised(TQZaimuIO& io);
+    bool RecordClaim();
     bool PublishToServer();
     void Complete(const TQZaimuIO& io, TExecuteResult& result);
     void Close(bool completed);
     void DiscardLocalDatabase();
-    void DeleteServerDatabase();
     bool CompleteDataListRow();
-    void ResetDataListRow();
+    void ReleaseRow();
+    void FinishClaimRecord(bool completed);
     void ShowProgress(std::string_view text);
     void AppendReadErrors(const TQZaimuIO& io);
 
@@ -103,12 +104,24 @@ private:
     std::string serverDataPath_;      // server mode: the destination on the server
     bool folderCreated_ = false;
     bool importRan_ = false;
+    // Server mode: how far the run got with the server, for freeing the row and telling what is left.
+    struct TServerRun {
+        bool Recorded = false;         // this machine's claim record is written
+        bool PublishStarted = false;   // the server may hold part of the data set
+        bool PublishFailed = false;
+        bool ReleaseFailed = false;    // the row or the server's database is still there
+        bool Unreachable = false;      // ... because the server could not be reached
+    } serverRun_;
     std::optional<TNamedLock> rowLock_;   // from the claim until the row is completed or reset
 };
 
 // The execute step's reset of a row after a failure (its data name and period cleared), in the system
 // transaction, committed; the system database is attached on the host when it is not. Errors are reported.
 bool ResetDataListRow(const std::string& host, int rec);
+
+// Removes a data database from the server (the system database is attached on the host when it is not);
+// true when it is gone. Errors are reported.
+bool DeleteServerDataDatabase(const std::string& host, const std::string& database);
 
 // A path as the operator sees it: the root key (upper case) replaced by "~", whatever the path's case.
 std::string DisplayPath(std::string_view path, std::string_view rootKey);

@@ -1,6 +1,7 @@
 // The execute step in server mode, against a real Firebird server: the system database and the data
 // folders lie on the server, the conversion is built locally and published onto the server.
 
+#include "app/ConversionRuns.h"
 #include "app/ExecuteStep.h"
 #include "common/Format.h"
 #include "db/DataModule.h"
@@ -8,12 +9,14 @@
 #include "db/schema/Installation.h"
 #include "platform/SystemDef.h"
 #include "tests/support/ExecuteStepSupport.h"
+#include "tests/support/PrivateFirebirdServer.h"
 #include "tests/support/RecordingUi.h"
 #include "tests/support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
 
 namespace qz::test {
 namespace {
@@ -30,14 +33,25 @@ protected:
     fs::path common, serverData;
     std::string host;
 
-    void SetUp() override
+    static const char* TestServer()
     {
         const char* server = std::getenv("QZ_TEST_SERVER");
-        if (!server || !*server)
+        return server && *server ? server : nullptr;
+    }
+
+    void SetUp() override
+    {
+        const char* server = TestServer();
+        if (!server)
             GTEST_SKIP() << "no Firebird server: QZ_TEST_SERVER is not set (scripts/test.sh starts one on 127.0.0.1)";
         // The program reaches 127.0.0.1 by path through its own engine; another name of the same server
         // takes the route through the server.
-        host = std::string(server) == "127.0.0.1" ? "localhost" : server;
+        Install(std::string(server) == "127.0.0.1" ? "localhost" : server);
+    }
+
+    void Install(const std::string& serverHost)
+    {
+        host = serverHost;
         common = root.Path() / "共有データ";
         serverData = root.Path() / "サーバー（㈱髙橋会計）";
         fs::create_directories(serverData);
@@ -118,6 +132,91 @@ TEST_F(ExecuteStepOnServer, AConversionWhosePriorPriorYearWasDroppedIsPublishedO
     EXPECT_EQ(row.SHOUGOU, d.ClientName);
     EXPECT_EQ(row.DATATYPE, 2);
     EXPECT_EQ(row.KIMATU, d.Years.front().End);
+}
+
+// ---- the server stops while the data set is restored onto it
+
+// Every file below a folder with its bytes.
+std::map<fs::path, std::string> FilesBelow(const fs::path& folder)
+{
+    std::map<fs::path, std::string> files;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder))
+        if (entry.is_regular_file())
+            files[entry.path()] = ReadBytes(entry.path());
+    return files;
+}
+
+class ExecuteStepWhileTheServerStops : public ExecuteStepOnServer {
+protected:
+    TTempFolder serverFolder;
+    std::optional<TPrivateFirebirdServer> server;
+
+    void SetUp() override
+    {
+        if (!TestServer())
+            GTEST_SKIP() << "no Firebird server: QZ_TEST_SERVER is not set (scripts/test.sh starts one on 127.0.0.1)";
+        server.emplace(serverFolder.Path());
+        Install(server->Host());
+    }
+
+    TRunState StateOfRow(int rec)
+    {
+        const TMainFormPaths paths = MainFormPathsOf(SystemDef(), ProgramValues());
+        const std::optional<std::vector<TDataFolderRow>> rows = ReadDataFolders(paths);
+        EXPECT_TRUE(rows);
+        for (const TDataFolderRow& row : rows.value_or(std::vector<TDataFolderRow>{}))
+            if (row.Rec == rec)
+                return RunStateOf(paths, row);
+        ADD_FAILURE() << "no row " << rec;
+        return TRunState::Free;
+    }
+};
+
+TEST_F(ExecuteStepWhileTheServerStops, TheRunFailsCleanlyAndTheRowIsFreedOnceTheServerIsBack)
+{
+    TQZaimuIO io;
+    const TExtractDescription d = ReadSample(io, "individual-general", root.Path());
+    const fs::path published = serverData / "0002" / "qrvacc.fdb";
+    std::map<fs::path, std::string> before = FilesBelow(root.Path());
+    std::erase_if(before, [&](const auto& file) { return file.first.native().starts_with(serverData.native()); });
+    // Stopped while the restore writes the database on the server.
+    bool stopped = false;
+    ui.OnProcessEvents = [&] {
+        if (!stopped && memo.Lines[0].find("登録中です。") != std::string::npos && fs::exists(published)) {
+            server->Kill();
+            stopped = true;
+        }
+    };
+    const TExecuteResult failed = Execute(io, 2);
+    ui.OnProcessEvents = nullptr;
+    ASSERT_TRUE(stopped) << "the restore ended before the server could be stopped";
+
+    EXPECT_EQ(failed.Outcome, TExecuteOutcome::Failed);
+    const std::string message = ui.LastText();
+    EXPECT_NE(message.find("登録に失敗しました"), std::string::npos) << message;
+    EXPECT_NE(message.find("0002"), std::string::npos) << message;
+    EXPECT_FALSE(ui.ApplicationEnded);
+    EXPECT_EQ(ProgramValues().ConnectionMode, 1);
+    EXPECT_FALSE(fs::exists(LocalWorkingCopy()));
+    EXPECT_FALSE(fs::exists(LocalWorkingCopy().parent_path() / "qrvacc.fbk"));
+    for (const auto& [file, bytes] : before)
+        EXPECT_TRUE(fs::exists(file) && ReadBytes(file) == bytes) << file << " changed or is gone";
+    // What the server holds cannot be cleaned while it is down.
+    EXPECT_TRUE(fs::exists(published));
+
+    server->Start();
+    EXPECT_EQ(StateOfRow(2), TRunState::Abandoned);
+    // The next run frees the row and removes the partial database first, or it could not take the row.
+    TQZaimuIO next;
+    ReadSample(next, "individual-general", root.Path());
+    const TExecuteResult result = Execute(next, 2);
+    ASSERT_TRUE(result.Success()) << ui.LastText();
+    EXPECT_EQ(DataListRow(2, host).SHOUGOU, d.ClientName);
+    EXPECT_EQ(StateOfRow(2), TRunState::Used);
+    ASSERT_TRUE(DM().fnAccDatConnected(host, published.parent_path().string(), false));
+    fb::TTransactionScope scope(DM().IBTransactionDAT);
+    EXPECT_EQ(QueryInt(DM().IBTransactionDAT, "SELECT COUNT(*) FROM SIWAKE WHERE TAISHAKU = 1"),
+              static_cast<std::int64_t>(d.Years[0].Entries.size()));
 }
 
 }  // namespace

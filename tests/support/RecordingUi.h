@@ -5,6 +5,7 @@
 #include "common/Ui.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,7 +25,12 @@ public:
     TRecordingUi& operator=(const TRecordingUi&) = delete;
 
     void ShowMessage(TMessageKind kind, std::string_view text) override;
-    void ProcessEvents() override { ++EventsProcessed; }
+    void ProcessEvents() override
+    {
+        ++EventsProcessed;
+        if (OnProcessEvents)
+            OnProcessEvents();
+    }
     void EndApplication() override { ApplicationEnded = true; }
     std::unique_ptr<TProgressDialog> OpenProgress(std::string_view caption) override;
 
@@ -35,6 +41,8 @@ public:
     std::vector<std::pair<std::int64_t, std::int64_t>> ProgressSteps;
     bool ProgressOpen = false;
     int EventsProcessed = 0;
+    // Called whenever the program keeps its window alive, e.g. while it waits for a helper program.
+    std::function<void()> OnProcessEvents;
     bool ApplicationEnded = false;
     // The text of the last message, or empty.
     std::string LastText() const { return Messages.empty() ? std::string() : Messages.back().Text; }
