@@ -334,6 +334,10 @@ bool TExecuteStep::CreateDataDatabase(const TQZaimuIO& io)
                 memo_.AppendLine(Format("テンプレートファイルがありません。<%s>", backup.string()));
             TConnectionModeScope local(0);
             created = RestoreFDBByTool(DM(), SystemDef().DbHost, true, backup.string(), DataDatabase().string());
+            if (!created) {
+                memo_.AppendLine(Format("テンプレート<%s>から<%s>を作成できませんでした。", backup.string(), DataDatabase().string()));
+                memo_.AppendLine("ディスクの空き容量と、テンプレートファイルが壊れていないかを確認して下さい。");
+            }
         }
     } catch (...) {
         ReportCurrentException(kContext, "新規データの作成に失敗しました。", false);

@@ -3,6 +3,7 @@
 #include "common/Cp932.h"
 #include "common/Format.h"
 #include "common/SjisText.h"
+#include "common/Utf8.h"
 #include "common/Ui.h"
 #include "db/DbStatements.h"
 #include "db/ErrorReport.h"
@@ -50,10 +51,21 @@ bool EmptyOperationHistory(TDM& dm, TServiceProtocol protocol, const std::string
     return true;
 }
 
+bool IsUtf8(std::string_view text)
+{
+    for (std::size_t at = 0; at < text.size();)
+        if (!NextCodePoint(text, at))
+            return false;
+    return true;
+}
+
+// The tool runs in a UTF-8 locale, so the file names in its log are UTF-8 (its own texts are ASCII); a log
+// that is not UTF-8 is read as CP932.
 std::string ReadText(const fs::path& file)
 {
     std::ifstream in(file, std::ios::binary);
-    return DecodeCp932(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return IsUtf8(bytes) ? bytes : DecodeCp932(bytes);
 }
 
 // Runs the tool hidden and waits for it. Returns the log text, or nothing after showing why it failed.
