@@ -184,7 +184,7 @@ TExecuteResult TExecuteStep::ExecuteConversion(TQZaimuIO& io, const TExecuteDest
         result.ClaimLost = true;
         return result;
     }
-    if (!DestinationIsFree()) {
+    if (!DestinationIsFree() || !DestinationIsWritable()) {
         rowLock_.reset();
         return result;
     }
@@ -247,6 +247,22 @@ bool TExecuteStep::DestinationIsFree()
         Ui().ShowMessage(TMessageKind::Error, "選択したフォルダには他オペレータによって財務データが作成されています。\n"
                                               "データ選択画面に戻って、別の場所を選んで下さい。");
     return !present;
+}
+
+// Local mode: a data folder that takes no files is refused before the row is claimed, with the reason, rather
+// than failing the restore into it. A folder still to be made is made later, and a failure there is told.
+bool TExecuteStep::DestinationIsWritable()
+{
+    std::error_code error;
+    if (paths_.ServerMode || !fs::is_directory(dataDir_, error))
+        return true;
+    const std::optional<std::string> refusal = FileCreationRefusal(dataDir_.string());
+    if (refusal)
+        Ui().ShowMessage(TMessageKind::Error,
+                         Format("選択したフォルダにファイルを作成できません。<%s>\n%s\n"
+                                "フォルダのアクセス権を確認するか、データ選択画面に戻って、別の場所を選んで下さい。",
+                                dataDir_.string(), *refusal));
+    return !refusal.has_value();
 }
 
 bool TExecuteStep::LockRow()
@@ -339,6 +355,10 @@ bool TExecuteStep::CreateDataDatabase(const TQZaimuIO& io)
                 memo_.AppendLine(Format("テンプレートファイルがありません。<%s>", backup.string()));
             TConnectionModeScope local(0);
             created = RestoreFDBByTool(DM(), SystemDef().DbHost, true, backup.string(), DataDatabase().string());
+            if (!created) {
+                memo_.AppendLine(Format("テンプレート<%s>から<%s>を作成できませんでした。", backup.string(), DataDatabase().string()));
+                memo_.AppendLine("ディスクの空き容量と、テンプレートファイルが壊れていないかを確認して下さい。");
+            }
         }
     } catch (...) {
         ReportCurrentException(kContext, "新規データの作成に失敗しました。", false);

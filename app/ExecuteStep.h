@@ -30,8 +30,8 @@ struct TExecuteOptions {
 
 enum class TExecuteOutcome {
     Completed,
-    Refused,   // the destination already holds a data database, could not be checked, or another conversion took
-               // the row first: nothing was written
+    Refused,   // the destination already holds a data database, could not be checked or written to, or another
+               // conversion took the row first: nothing was written
     Failed,    // the row is free again and nothing the run created is left
 };
 
@@ -72,6 +72,7 @@ public:
 private:
     void Prepare(const TExecuteDestination& destination);
     bool DestinationIsFree();
+    bool DestinationIsWritable();
     bool LockRow();
     enum class TClaim { Taken, Lost, Failed };
     TClaim ClaimDataListRow(const TQZaimuIO& io);

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <stdexcept>
 
 namespace qz {
 
@@ -48,8 +49,14 @@ void TQZaimuIO::FillJournalSortTable()
 {
     ShowProgress("仕訳をソート中です。");
     const fs::path file = JournalFile();
-    if (file.empty())
+    if (file.empty()) {
+        // The file was there when the extract was read: it has gone (or become a folder) since.
+        if (!journalFileAtRead_.empty())
+            throw std::runtime_error(Format("仕訳ファイルを読み込めません。<%s>\n"
+                                            "抽出データのフォルダが移動・削除されていないか確認して、もう一度コンバートして下さい。",
+                                            journalFileAtRead_.string()));
         return;
+    }
     const int years[] = {ZenzenkiNendoCode, ZenkiNendoCode, SentakuNendoCode};
     const auto imported = [&](std::int64_t year) {
         return std::any_of(std::begin(years), std::end(years), [&](int code) { return code != -1 && code == year; });

@@ -44,6 +44,7 @@ std::string TQZaimuIO::ReadAll()
     Zmkesan = ReadExtract<TZMKESAN>(CsvDir, extract::Zmkesan, ReadErrors);
     Zmuchiwa = ReadExtract<TZMUCHIWAK>(CsvDir, extract::Zmuchiwa, ReadErrors);
     Zmsiwaji = ReadExtract<TZMSIWAJI>(CsvDir, extract::Zmsiwaji, ReadErrors);
+    journalFileAtRead_ = JournalFile();
     return summary;
 }
 

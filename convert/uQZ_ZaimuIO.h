@@ -263,6 +263,8 @@ private:
     fb::TTransaction& Transaction();
 
     fb::TTransaction* transaction_ = nullptr;
+    // The journal file as the extract was read: the run must find it again, or it would convert no journals.
+    std::filesystem::path journalFileAtRead_;
 };
 
 }  // namespace qz

@@ -21,6 +21,9 @@ namespace {
 
 constexpr std::string_view kLocalHost = "127.0.0.1";
 constexpr std::string_view kDataInfoFile = "qrvacc.inf";
+constexpr std::string_view kSystemConnectFailed = "システムデータベースの接続処理に失敗しました。";
+constexpr std::string_view kSystemHeldElsewhere =
+    "他のプログラムがシステムデータベースを使用中です。そのプログラムを終了してから、もう一度実行して下さい。";
 
 bool ServerMode()
 {
@@ -159,10 +162,18 @@ bool TDM::fnAccDefConnected(const std::string& host, TOnFailure onFailure)
             ConnectParamsFor(DatabaseName(useHost, SystemDef().SysDbDir, ProgramValues().SysDbFileName)), systemWait_);
         accDefHost_ = useHost;
         return IBDatabaseDEF.Connected();
+    } catch (const fb::TFbError& error) {
+        if (onFailure == TOnFailure::PassOn)
+            throw;
+        // Another process holding the file is something the operator can end: say so.
+        ReportDbError(error, "TDM.fnAccDefConnected",
+                      IsHeldByAnotherProcess(error) ? Format("%s\r%s", kSystemConnectFailed, kSystemHeldElsewhere)
+                                                    : std::string(kSystemConnectFailed),
+                      false);
     } catch (...) {
         if (onFailure == TOnFailure::PassOn)
             throw;
-        ReportCurrentException("TDM.fnAccDefConnected", "システムデータベースの接続処理に失敗しました。", false);
+        ReportCurrentException("TDM.fnAccDefConnected", kSystemConnectFailed, false);
     }
     return false;
 }

@@ -6,9 +6,12 @@
 #include "common/Ui.h"
 #include "platform/ShellFolders.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -186,6 +189,18 @@ bool ShellCopyDir(std::string_view source, std::string_view target, TShellOperat
     if (!done)
         ShowError(Format("フォルダを複写・移動できません。<%s->%s>\n%s", source, target, error.message()));
     return done;
+}
+
+std::optional<std::string> FileCreationRefusal(const std::string& folder)
+{
+    const fs::path probe = fs::path(folder) / Format(".qzconvert-write-test-%d", static_cast<int>(::getpid()));
+    const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        // A file of that name (left by a crashed run of this process id) shows the folder takes files.
+        return errno == EEXIST ? std::nullopt : std::optional<std::string>(std::strerror(errno));
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return std::nullopt;
 }
 
 }  // namespace qz

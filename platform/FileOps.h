@@ -2,6 +2,7 @@
 // Folder operations with the guard against removing a drive root or the system folder, and the
 // identity of this computer.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,5 +30,9 @@ bool ShellDeleteDir(std::string_view path, TShellOperation operation, bool allow
 // Moves or copies the contents of a folder into the target folder, creating it without asking.
 // Both folders must pass IsRemovableDir. Returns success.
 bool ShellCopyDir(std::string_view source, std::string_view target, TShellOperation operation);
+
+// The system's reason why no file can be created in the folder, or nothing when one can: a file of a name
+// no one uses is made there and removed again.
+std::optional<std::string> FileCreationRefusal(const std::string& folder);
 
 }  // namespace qz
