@@ -341,9 +341,15 @@ std::vector<TExtractRecord> ReadExtractFile(const fs::path& extractFolder, const
                                             std::vector<std::string>& errors)
 {
     const fs::path folder = FindIgnoringCase(extractFolder, spec.Folder);
-    const fs::path file = folder.empty() ? fs::path() : FindFileIgnoringCase(folder, spec.FileName);
+    const fs::path file = folder.empty() ? fs::path() : FindIgnoringCase(folder, spec.FileName);
+    std::error_code error;
     if (file.empty()) {
         errors.emplace_back(spec.MissingText);
+        return {};
+    }
+    if (!fs::is_regular_file(file, error)) {
+        // A folder (or anything else) of the file's name: told as what it is, not as a missing file.
+        errors.push_back(Format("%s（%s はファイルではありません）", spec.MissingText, file.string()));
         return {};
     }
     std::vector<TExtractRecord> records;

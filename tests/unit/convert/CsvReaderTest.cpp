@@ -146,6 +146,12 @@ TEST_F(ExtractReading, MissingAndEmptyFiles)
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], "ZM略号摘要[ZMRYAKU.CSV]ファイルが無い");
     errors.clear();
+    const std::filesystem::path notAFile = folder.Path() / "ZM" / "ZMRYAKU.CSV";
+    std::filesystem::create_directory(notAFile);
+    EXPECT_TRUE(ReadExtract<TZMRYAKU>(folder.Path(), extract::Zmryaku, errors).empty());
+    EXPECT_EQ(errors, (std::vector<std::string>{"ZM略号摘要[ZMRYAKU.CSV]ファイルが無い（" + notAFile.string() +
+                                                " はファイルではありません）"}));
+    errors.clear();
     const auto empty = ReadExtract<TZMHONKAN>(folder.Path(), extract::Zmhonkan, errors);  // written empty
     EXPECT_TRUE(empty.empty());
     EXPECT_TRUE(errors.empty());
