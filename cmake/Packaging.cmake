@@ -19,17 +19,19 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "converts QuorvelMendalIII extracts into Quorvel accounting data sets")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-"${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-The wizard qzconvert and the command-line converter qzconvert-cli read a client's
-extract of the source accounting product (an ini manifest and Shift-JIS CSV
-files) and write a data set of the target accounting product into its Firebird
-installation: basic information, accounts, sub-accounts, departments, branches,
-opening balances and three fiscal years of journals, then reconcile the new data
-set with the extract. qzconvert2 and qzconvert2-cli are the revised edition.
+"The wizard qzconvert and the command-line converter qzconvert-cli read a
+client's extract of the source accounting product (an ini manifest and
+Shift-JIS CSV files) and write a data set of the target accounting product
+into its Firebird installation: basic information, accounts, sub-accounts,
+departments, branches, opening balances and three fiscal years of journals,
+then reconcile the new data set with the extract. qzconvert2 and
+qzconvert2-cli are the revised edition.
 .
-QuorvelMendalⅢの関与先抽出データからQuorvel財務のデータを作成します。ウィザード
-qzconvert とコマンドラインの qzconvert-cli は、基本情報、科目、補助科目、部門、
-支店、期首残高と三年度分の仕訳を変換し、変換したデータを抽出データと突合します。")
+QuorvelMendalⅢの関与先抽出データからQuorvel財務のデータを
+作成します。ウィザード qzconvert とコマンドラインの
+qzconvert-cli は、基本情報、科目、補助科目、部門、支店、
+期首残高と三年度分の仕訳を変換し、変換したデータを
+抽出データと突合します。")
 
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
   "libc6, libstdc++6, libgcc-s1, libfbclient2, firebird3.0-server-core, firebird3.0-utils, \
