@@ -132,7 +132,14 @@ fs::path TExecuteStep::TemplateFolder()
     const TSystemDef& system = SystemDef();
     if (system.ProgramDir.find("TOOLS") != std::string::npos)
         return fs::path(system.ProgramPath) / "INIT";
-    return fs::path(system.InstallDir) / "INIT";
+    const fs::path besidePrograms = fs::path(system.InstallDir) / "INIT";
+    const fs::path installedData = (fs::path(system.ProgramPath) / QZ_DATA_FROM_BINDIR / "INIT").lexically_normal();
+    std::error_code error;
+    // A build tree and the installation's own layout keep INIT beside bin/; a system-wide installation keeps
+    // it with the other data. Neither present: the installation's folder, named when the template is missing.
+    if (!fs::is_directory(besidePrograms, error) && fs::is_directory(installedData, error))
+        return installedData;
+    return besidePrograms;
 }
 
 fs::path TExecuteStep::DataDatabase() const

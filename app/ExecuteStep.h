@@ -61,7 +61,7 @@ public:
                                      const TExecuteOptions& options);
 
     // The template backups' folder: INIT of the installation, or of the program folder when the program
-    // runs from a tools folder.
+    // runs from a tools folder, or share/qzconvert/INIT when the programs are installed system-wide in bin/.
     static std::filesystem::path TemplateFolder();
 
     // The file name of the conversion error log, in the user's documents folder.

@@ -27,7 +27,22 @@ constexpr TCommandSpec kCommands[] = {
     {"batch", 1, kBatchOptions},
     {"verify", 1, kVerifyOptions},
     {"help", 0, {}},
+    {"version", 0, {}},
 };
+
+// --help (-h) and --version stand for the whole command line wherever they come before "--".
+std::optional<std::string_view> StandAloneRequest(const std::vector<std::string>& arguments)
+{
+    for (const std::string& argument : arguments) {
+        if (argument == "--")
+            break;
+        if (argument == "--help" || argument == "-h")
+            return "help";
+        if (argument == "--version")
+            return "version";
+    }
+    return std::nullopt;
+}
 
 const TCommandSpec* FindCommand(std::string_view name)
 {
@@ -76,8 +91,12 @@ TParseResult ParseArguments(const std::vector<std::string>& arguments)
 {
     if (arguments.empty())
         return Failure("コマンドを指定してください。");
-    const std::string& name = arguments[0] == "--help" || arguments[0] == "-h" ? "help" : arguments[0];
-    const TCommandSpec* command = FindCommand(name);
+    if (const std::optional<std::string_view> request = StandAloneRequest(arguments)) {
+        TArguments parsed;
+        parsed.Command = *request;
+        return {std::move(parsed), {}};
+    }
+    const TCommandSpec* command = FindCommand(arguments[0]);
     if (!command)
         return Failure(Format("コマンド「%s」はありません。", arguments[0]));
 
@@ -121,9 +140,10 @@ TParseResult ParseArguments(const std::vector<std::string>& arguments)
     return {std::move(parsed), {}};
 }
 
-std::string UsageText()
+std::string UsageText(std::string_view program)
 {
-    return "使い方: qzconvert-cli <コマンド> [オプション]\n"
+    return "使い方: " + std::string(program) + " <コマンド> [オプション]\n"
+           "       " + std::string(program) + " --help | --version\n"
            "\n"
            "  target-init [--rows N] [--replace] [--server HOST --server-dir DIR]\n"
            "      変換先のインストール（システムデータベース、データフォルダ、接続ファイル）を\n"

@@ -37,15 +37,16 @@ struct TArguments {
 };
 
 // The parsed command line, or the text of what is wrong with it. Options may come before or after the
-// operands, as "--name value" or "--name=value"; "--" ends the options.
+// operands, as "--name value" or "--name=value"; "--" ends the options. --help, -h and --version before
+// "--" make the command "help" or "version" whatever else is given.
 struct TParseResult {
     std::optional<TArguments> Arguments;
     std::string Error;
 };
 TParseResult ParseArguments(const std::vector<std::string>& arguments);
 
-// The usage text (for "help", --help and a command line that is wrong).
-std::string UsageText();
+// The usage text (for "help", --help and a command line that is wrong), naming the program as it runs.
+std::string UsageText(std::string_view program);
 
 // An option value from a table of accepted spellings; nothing for any other spelling.
 struct TChoice {

@@ -44,9 +44,20 @@ std::optional<TInstanceGuard> AcquireGuard(TOutput& output)
     return std::nullopt;
 }
 
+std::string_view ProgramName()
+{
+    return IsRevisedEditionExecutable(EditionExecutable()) ? "qzconvert2-cli" : "qzconvert-cli";
+}
+
+std::string VersionText()
+{
+    const bool revised = IsRevisedEditionExecutable(EditionExecutable());
+    return std::string(ProgramName()) + " " + std::string(EditionValues(revised).ToolVersion);
+}
+
 int UsageError(const std::string& text)
 {
-    TTerminal(stderr).Line("qzconvert-cli: " + text);
+    TTerminal(stderr).Line(std::string(ProgramName()) + ": " + text);
     return kExitUsage;
 }
 
@@ -295,13 +306,13 @@ int Main(int argc, char** argv)
     const TParseResult parsed = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
     TTerminal errors(stderr);
     if (!parsed.Arguments) {
-        errors.Line("qzconvert-cli: " + parsed.Error);
-        errors.Line(UsageText());
+        errors.Line(std::string(ProgramName()) + ": " + parsed.Error);
+        errors.Line(UsageText(ProgramName()));
         return kExitUsage;
     }
     const TArguments& arguments = *parsed.Arguments;
-    if (arguments.Command == "help") {
-        TTerminal(stdout).Line(UsageText());
+    if (arguments.Command == "help" || arguments.Command == "version") {
+        TTerminal(stdout).Line(arguments.Command == "help" ? UsageText(ProgramName()) : VersionText());
         return kExitSuccess;
     }
     const bool json = arguments.Has("--json");
@@ -314,7 +325,7 @@ int Main(int argc, char** argv)
             if (command.Name == arguments.Command)
                 return command.Run(arguments, output);
     } catch (const std::exception& error) {
-        errors.Line("qzconvert-cli: " + ErrorText(error));
+        errors.Line(std::string(ProgramName()) + ": " + ErrorText(error));
         return kExitFailure;
     }
     return kExitUsage;

@@ -39,6 +39,9 @@ private:
 // Holds the tools' lock for a command that writes; nothing (the refusal told) beside the target program or
 // another tool.
 std::optional<TInstanceGuard> AcquireGuard(TOutput& output);
+// The program's name and version as the edition tells them: "qzconvert-cli 1.0.11".
+std::string_view ProgramName();
+std::string VersionText();
 // A command line that is wrong: the text on standard error, exit status 2.
 int UsageError(const std::string& text);
 // The text of an exception, with the codes of a database error.

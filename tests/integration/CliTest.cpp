@@ -196,6 +196,35 @@ TEST_F(CliTest, WrongCommandLinesAndRefusedExtractsEndWithoutWriting)
     EXPECT_FALSE(fs::exists(data / "0001" / "qrvacc.fdb"));
 }
 
+TEST_F(CliTest, HelpAndVersionGoToStandardOutputAndAWrongCommandLineGetsTheUsageOnStandardError)
+{
+    const std::string usage = "使い方: qzconvert-cli <コマンド>";
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"--help"}, {"-h"}, {"help"}, {"convert", extract.string(), "--help"}}) {
+        const TRun help = Run(arguments);
+        EXPECT_EQ(help.Status, 0) << testing::PrintToString(arguments);
+        EXPECT_TRUE(help.Out.starts_with(usage)) << help.Out;
+        EXPECT_EQ(help.Err, "");
+    }
+
+    const TRun version = Run({"--version"});
+    EXPECT_EQ(version.Status, 0);
+    EXPECT_EQ(version.Out, "qzconvert-cli " + std::string(EditionValues(false).ToolVersion) + "\n");
+    const TRun revised = Run({"inspect", extract.string(), "--version"}, QZ_CLI2_PATH);
+    EXPECT_EQ(revised.Status, 0);
+    EXPECT_EQ(revised.Out, "qzconvert2-cli " + std::string(EditionValues(true).ToolVersion) + "\n");
+    // After "--" it is a folder's name like any other.
+    EXPECT_NE(Run({"inspect", "--", "--version"}).Out, version.Out);
+
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"--frobnicate"}, {"translate"}, {"inspect", extract.string(), "--frobnicate"}}) {
+        const TRun wrong = Run(arguments);
+        EXPECT_EQ(wrong.Status, 2) << testing::PrintToString(arguments);
+        EXPECT_EQ(wrong.Out, "");
+        EXPECT_NE(wrong.Err.find(usage), std::string::npos) << wrong.Err;
+    }
+}
+
 TEST_F(CliTest, ReadMessagesAreToldBeforeAnythingIsWritten)
 {
     // A summary line of the wrong length and a missing journal file.

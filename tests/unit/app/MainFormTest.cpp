@@ -1,9 +1,12 @@
+#include "app/ExecuteStep.h"
 #include "app/MainFormPaths.h"
 #include "app/WizardTexts.h"
 #include "common/SjisText.h"
 #include "tests/support/StartupFixture.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace qz {
 namespace {
@@ -70,6 +73,25 @@ TEST(StatusLine, HintTexts)
     EXPECT_EQ(StatusTextOfHint("抽出データのフォルダを指定します。"), "　抽出データのフォルダを指定します。");
     EXPECT_EQ(StatusTextOfHint("短い|長い説明"), "　長い説明");
     EXPECT_EQ(StatusTextOfHint(""), "");
+}
+
+// The build tree and the installation's own layout keep INIT beside bin/, a system-wide installation keeps it
+// in share/qzconvert/; a tools folder has its own.
+TEST_F(MainFormTest, TemplatesAreFoundBesideTheProgramsOrWithTheInstalledData)
+{
+    namespace fs = std::filesystem;
+    const fs::path usr = root.Path() / "usr";
+    const fs::path installed = usr / "share" / "qzconvert" / "INIT";
+    Start(usr / "bin" / "qzconvert-cli");
+    EXPECT_EQ(TExecuteStep::TemplateFolder(), usr / "INIT");
+    fs::create_directories(installed);
+    EXPECT_EQ(TExecuteStep::TemplateFolder(), installed);
+    fs::create_directories(usr / "INIT");
+    EXPECT_EQ(TExecuteStep::TemplateFolder(), usr / "INIT");
+
+    fs::create_directories(root.Path() / "share" / "qzconvert" / "INIT");
+    Start(root.Path() / "Tools" / "qzconvert");
+    EXPECT_EQ(TExecuteStep::TemplateFolder(), root.Path() / "Tools" / "INIT");
 }
 
 }  // namespace
