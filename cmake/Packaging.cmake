@@ -40,6 +40,18 @@ fonts-ipafont | fonts-noto-cjk")
 
 include(CPack)
 
+# The package's copyright and changelog (Debian's doc folder for the package, also for `cmake --install`).
+set(CPACK_DEBIAN_PACKAGE_VERSION ${CPACK_PACKAGE_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE})
+configure_file(${CMAKE_CURRENT_LIST_DIR}/debian/changelog.in ${CMAKE_BINARY_DIR}/debian/changelog.Debian @ONLY)
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/debian/changelog.Debian.gz
+  COMMAND gzip -9nkf ${CMAKE_BINARY_DIR}/debian/changelog.Debian
+  DEPENDS ${CMAKE_BINARY_DIR}/debian/changelog.Debian
+  VERBATIM)
+add_custom_target(qz_package_docs ALL DEPENDS ${CMAKE_BINARY_DIR}/debian/changelog.Debian.gz)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/debian/copyright ${CMAKE_BINARY_DIR}/debian/changelog.Debian.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/qzconvert)
+
 # The package unpacked into a temporary root and run from there: its file list, --version, target-init and
 # the conversion of a sample. Its own label, so that `ctest -L package` runs it alone.
 if(QZ_BUILD_TESTS)

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks the Debian package as an office would meet it: unpacked into a temporary root (dpkg-deb -x), its
-# file list is the expected one, its manual pages render without warnings, and the unpacked qzconvert-cli
-# runs from there with a clean environment: --version, target-init and the conversion of a sample extract
-# copied into the temporary folder, so nothing of the checkout or the build tree is on its paths.
+# file list is the expected one, its manual pages render without warnings, lintian finds no error, its desktop
+# entries validate, and the unpacked qzconvert-cli runs from there with a clean environment: --version,
+# target-init and the conversion of a sample extract copied into the temporary folder, so nothing of the
+# checkout or the build tree is on its paths.
 #
 #   scripts/check-package.sh FILE.deb      checks that package
 #   scripts/check-package.sh --build DIR   makes the package of the build folder DIR first (cpack), then checks it
@@ -44,6 +45,8 @@ expected=$(
   echo /usr/share/applications/qzconvert2.desktop
   echo /usr/share/icons/hicolor/scalable/apps/qzconvert.svg
   for page in qzconvert qzconvert2 qzconvert-cli qzconvert2-cli; do echo "/usr/share/man/man1/$page.1.gz"; done
+  echo /usr/share/doc/qzconvert/copyright
+  echo /usr/share/doc/qzconvert/changelog.Debian.gz
 )
 actual=$(cd "$root" && find . ! -type d | sed 's|^\.||')
 if [ "$(sort <<<"$expected")" != "$(sort <<<"$actual")" ]; then
@@ -55,6 +58,12 @@ for page in "$root"/usr/share/man/man1/*.1.gz; do
   # Links resolve inside the unpacked tree; man reads .so requests relative to the man folder.
   warnings=$(cd "$root/usr/share/man" && MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
   [ -z "$warnings" ] || fail "$(basename "$page") renders with warnings: $warnings"
+done
+
+# Debian's own checks: no lintian error (its warnings are printed), desktop entries that validate.
+lintian --fail-on error "$deb" >&2 || fail "lintian reports errors (above)"
+for entry in "$root"/usr/share/applications/*.desktop; do
+  desktop-file-validate "$entry" >&2 || fail "$(basename "$entry") does not validate"
 done
 
 # The unpacked programs with a clean environment in the temporary folder.

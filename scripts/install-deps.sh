@@ -12,6 +12,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6
   fonts-ipafont fonts-noto-cjk xvfb
   clang libclang-rt-14-dev
+  lintian desktop-file-utils
 )
 
 if [ "$(id -u)" -eq 0 ]; then SUDO=(); else SUDO=(sudo); fi
