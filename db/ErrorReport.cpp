@@ -4,6 +4,7 @@
 #include "common/Format.h"
 #include "db/AccInfo.h"
 #include "db/DbErrorText.h"
+#include "platform/FileOps.h"
 #include "platform/SystemDef.h"
 
 #include <cstdio>
@@ -58,6 +59,18 @@ void LogBestEffort(const std::filesystem::path& folder, const std::vector<std::p
     } catch (const std::exception& error) {
         Tell(TMessageKind::Error, Format("エラーログを書き込めませんでした。<%s> %s", folder.string(), error.what()));
     }
+}
+
+// The SQL error log belongs in the installation's root folder. An installation of the distribution has
+// /usr there, which takes no files from the operator: the log then goes to the settings folder with the
+// other logs rather than being lost.
+std::filesystem::path SqlErrorLogFolder()
+{
+    const TSystemDef& system = SystemDef();
+    std::error_code error;
+    if (std::filesystem::is_directory(system.InstallDir, error) && FileCreationRefusal(system.InstallDir))
+        return system.LogDir;
+    return system.InstallDir;
 }
 
 void EnterFatalState(std::string message) noexcept
@@ -188,7 +201,7 @@ void ShowSqlError(const fb::TFbError& error, std::string_view message, std::vect
         saved.push_back(TDateTime::Now().ToText());
         saved.push_back(system.ComputerName);
         saved.push_back(std::to_string(system.UserCode));
-        LogBestEffort(system.InstallDir, {{"FB_ERROR.TXT", false}, {"FB_ERROR.LOG", true}}, saved);
+        LogBestEffort(SqlErrorLogFolder(), {{"FB_ERROR.TXT", false}, {"FB_ERROR.LOG", true}}, saved);
     } catch (const std::exception& failure) {
         Tell(TMessageKind::Error, Format("%s\n%s\n%s", message, error.Message(), failure.what()));
     }

@@ -46,8 +46,9 @@ void ResetDbFatalForTests();
 void ShowMessageDetail(std::string_view message, std::string_view detail, TMessageKind kind) noexcept;
 
 // The message with the error codes and the Japanese explanation in an error box, also saved to
-// "FB_ERROR.TXT" and appended to "FB_ERROR.LOG" in the installation folder. With a list the box leaves
-// out the server's own text and the list receives the lines of the box.
+// "FB_ERROR.TXT" and appended to "FB_ERROR.LOG" in the installation folder (in the settings folder when the
+// installation folder takes no files, as /usr does). With a list the box leaves out the server's own text
+// and the list receives the lines of the box.
 void ShowSqlError(const fb::TFbError& error, std::string_view message, std::vector<std::string>* list = nullptr) noexcept;
 
 // The lines "ErrCode<%d>  SQLCODE<%d>" and the Japanese explanation, as the logs and messages show them.

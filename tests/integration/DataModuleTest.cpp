@@ -18,6 +18,7 @@
 #include "tests/support/RecordingUi.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/InstallationFixture.h"
+#include "tests/support/Permissions.h"
 #include "tests/support/TemplateDatabase.h"
 
 #include <gtest/gtest.h>
@@ -365,6 +366,25 @@ TEST_F(ErrorFiles, ShowSqlErrorShowsAndSavesTheDetails)
     ShowSqlError(fb::TFbError(335544665, -803, "server text"), "一覧へ", &list);
     EXPECT_EQ(ui.LastText().find("server text"), std::string::npos);  // with a list, the server's text stays out
     EXPECT_EQ(list.front(), "一覧へ");
+}
+
+// An installation of the distribution has /usr for its folder: the log goes with the other logs instead.
+TEST_F(ErrorFiles, AnInstallationFolderThatTakesNoFilesSendsTheSqlErrorLogToTheSettingsFolder)
+{
+    const fs::path install = SystemDef().InstallDir;
+    fs::create_directories(install);
+    fs::permissions(install, fs::perms::owner_read | fs::perms::owner_exec);
+    {
+        const test::TPermissionsBindRoot bound;
+        if (bound.Failed())
+            GTEST_SKIP() << "running as root without the right to give up the permission overrides";
+        ShowSqlError(fb::TFbError(335544665, -803, "violation of PRIMARY or UNIQUE KEY constraint"), "登録に失敗しました。");
+    }
+    fs::permissions(install, fs::perms::owner_all);
+    EXPECT_FALSE(fs::exists(install / "FB_ERROR.TXT"));
+    EXPECT_NE(DecodeCp932(test::ReadBytes(fs::path(SystemDef().LogDir) / "FB_ERROR.LOG")).find("登録に失敗しました。"),
+              std::string::npos);
+    ASSERT_EQ(ui.Messages.size(), 1u) << ui.LastText();   // the error itself, and no failure to write its log
 }
 
 TEST_F(ErrorFiles, SharedDataInUseByAnotherOperatorIsRefused)

@@ -11,12 +11,11 @@
 #include "tests/support/ExecuteStepSupport.h"
 #include "tests/support/FileTree.h"
 #include "tests/support/InstallationFixture.h"
+#include "tests/support/Permissions.h"
 
 #include <gtest/gtest.h>
 
-#include <linux/capability.h>
 #include <sys/resource.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -86,36 +85,6 @@ public:
 private:
     rlimit saved_{};
     void (*savedSignal_)(int) = SIG_DFL;
-};
-
-// Root passes over a folder's permissions. For the length of a test it does not: the overrides leave the
-// effective capabilities of this thread (where the run checks its folder) and come back afterwards.
-class TPermissionsBindRoot {
-public:
-    TPermissionsBindRoot()
-    {
-        if (::geteuid() != 0)
-            return;
-        ::syscall(SYS_capget, &header_, saved_);
-        __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
-        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
-        dropped_ = ::syscall(SYS_capset, &header_, reduced) == 0;
-        failed_ = !dropped_;
-    }
-    ~TPermissionsBindRoot()
-    {
-        if (dropped_)
-            ::syscall(SYS_capset, &header_, saved_);
-    }
-    TPermissionsBindRoot(const TPermissionsBindRoot&) = delete;
-    TPermissionsBindRoot& operator=(const TPermissionsBindRoot&) = delete;
-    bool Failed() const { return failed_; }
-
-private:
-    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct saved_[2]{};
-    bool dropped_ = false;
-    bool failed_ = false;
 };
 
 // Another program attached to a database through its own embedded engine (the command-line SQL tool), which
@@ -300,7 +269,7 @@ TEST_F(RunFaults, ADataFolderThatTakesNoFilesIsRefusedBeforeTheRowIsClaimed)
     const test::TFileTree before = OperatorFiles();
     TExecuteResult result;
     {
-        const TPermissionsBindRoot bound;
+        const test::TPermissionsBindRoot bound;
         if (bound.Failed())
             GTEST_SKIP() << "running as root without the right to give up the permission overrides";
         result = Execute(io);
